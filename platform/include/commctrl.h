@@ -1,0 +1,5 @@
+// Common controls initialisation.
+#pragma once
+#include <windows.h>
+
+void WINAPI InitCommonControls(void);

@@ -1,0 +1,18 @@
+// The built-in control classes, one adapter file each.
+#pragma once
+
+class QWidget;
+
+namespace winapi {
+
+struct Window;
+// A plain label widget showing the window text (the STATIC control).
+QWidget* createLabelWidget(Window& w, QWidget* parent);
+
+void registerStaticClass();   // STATIC: a label
+void registerButtonClass();   // BUTTON: push button, automatic check box
+void registerEditClass();     // EDIT: single-line edit field
+void registerComboBoxClass(); // COMBOBOX: drop-down with edit field
+void registerRichEditClass(); // RICHEDIT: the console text area
+
+} // namespace winapi

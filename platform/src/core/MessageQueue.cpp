@@ -1,0 +1,392 @@
+// Message queues as Windows runs them: a message sent to a window of the
+// same thread calls its procedure directly; one sent from another thread is
+// queued, wakes the owner and blocks the sender until the owner, retrieving
+// messages, has handled it. Sent messages go before posted ones; WM_TIMER is
+// produced only when nothing else is waiting. The UI thread waits inside Qt's
+// event loop, and every Qt loop (including nested ones such as a file dialog)
+// serves the sent messages.
+#include "core/MessageQueue.h"
+
+#include "core/Input.h"
+#include "core/Window.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <memory>
+
+namespace winapi {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct ThreadQueue;
+
+struct SentMessage {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result = 0;
+    bool done = false;
+    ThreadQueue* sender = nullptr;
+};
+
+struct Timer {
+    HWND hwnd;
+    UINT_PTR id;
+    UINT elapse;
+    TIMERPROC proc;
+    Clock::time_point due;
+};
+
+struct ThreadQueue {
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::deque<SentMessage*> sent;
+    std::deque<MSG> posted;
+    std::vector<Timer> timers; // touched by the owner thread only
+    bool quit = false;
+    int quitCode = 0;
+    bool qt = false; // the thread runs Qt's event loop
+    int handlingSent = 0;
+};
+
+std::mutex g_queuesMutex;
+std::map<std::thread::id, std::shared_ptr<ThreadQueue>> g_queues;
+
+ThreadQueue& queueOf(std::thread::id id) {
+    std::lock_guard<std::mutex> lock(g_queuesMutex);
+    auto& q = g_queues[id];
+    if (!q) {
+        q = std::make_shared<ThreadQueue>();
+        q->qt = QCoreApplication::instance() &&
+                QCoreApplication::instance()->thread() == QThread::currentThread() &&
+                id == std::this_thread::get_id();
+    }
+    return *q;
+}
+
+ThreadQueue& currentQueue() {
+    thread_local ThreadQueue* q = nullptr;
+    if (!q) q = &queueOf(std::this_thread::get_id());
+    return *q;
+}
+
+// Wakes the owner of `q` wherever it waits: its condition variable, or Qt's
+// event loop (with a call that serves sent messages from any nested loop).
+void wake(ThreadQueue& q, bool sentMessage) {
+    q.cv.notify_all();
+    if (!q.qt) return;
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        if (sentMessage)
+            QMetaObject::invokeMethod(app, [] { processSentMessages(); }, Qt::QueuedConnection);
+        else if (auto* d = QAbstractEventDispatcher::instance(app->thread()))
+            d->wakeUp();
+    }
+}
+
+bool matches(const MSG& m, HWND filter, UINT min, UINT max) {
+    if (filter && m.hwnd != filter) {
+        // A window filter takes the window's children too.
+        Window* w = findWindow(m.hwnd);
+        bool child = false;
+        while (w && !w->isTopLevel()) {
+            if (w->parent == filter) {
+                child = true;
+                break;
+            }
+            w = findWindow(w->parent);
+        }
+        if (!child) return false;
+    }
+    if (min == 0 && max == 0) return true;
+    return m.message >= min && m.message <= max;
+}
+
+LRESULT callProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window* w = findWindow(hwnd);
+    if (!w || !w->proc) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return w->proc(hwnd, message, wParam, lParam);
+}
+
+bool ownerOf(HWND hwnd, std::thread::id* id) {
+    Window* w = findWindow(hwnd);
+    if (!w) return false;
+    *id = w->thread;
+    return true;
+}
+
+} // namespace
+
+void processSentMessages() {
+    ThreadQueue& q = currentQueue();
+    while (true) {
+        SentMessage* sm = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(q.mutex);
+            if (q.sent.empty()) return;
+            sm = q.sent.front();
+            q.sent.pop_front();
+        }
+        ++q.handlingSent;
+        LRESULT result = callProc(sm->hwnd, sm->message, sm->wParam, sm->lParam);
+        --q.handlingSent;
+        ThreadQueue* sender = sm->sender;
+        std::lock_guard<std::mutex> lock(sender->mutex);
+        sm->result = result;
+        sm->done = true;
+        sender->cv.notify_all();
+    }
+}
+
+void forgetWindowMessages(HWND hwnd) {
+    std::vector<std::shared_ptr<ThreadQueue>> queues;
+    {
+        std::lock_guard<std::mutex> lock(g_queuesMutex);
+        for (auto& [id, q] : g_queues) queues.push_back(q);
+    }
+    for (auto& q : queues) {
+        std::vector<SentMessage*> orphans;
+        {
+            std::lock_guard<std::mutex> lock(q->mutex);
+            auto& s = q->sent;
+            for (auto it = s.begin(); it != s.end();) {
+                if ((*it)->hwnd == hwnd) {
+                    orphans.push_back(*it);
+                    it = s.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            auto& p = q->posted;
+            p.erase(std::remove_if(p.begin(), p.end(), [&](const MSG& m) { return m.hwnd == hwnd; }),
+                    p.end());
+        }
+        for (SentMessage* sm : orphans) {
+            std::lock_guard<std::mutex> lock(sm->sender->mutex);
+            sm->result = 0;
+            sm->done = true;
+            sm->sender->cv.notify_all();
+        }
+    }
+    ThreadQueue& own = currentQueue();
+    auto& t = own.timers;
+    t.erase(std::remove_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd; }),
+            t.end());
+}
+
+bool nextMessage(MSG* msg, HWND filter, UINT min, UINT max, bool remove, bool wait) {
+    ThreadQueue& q = currentQueue();
+    bool pumped = false;
+    while (true) {
+        processSentMessages();
+        {
+            std::unique_lock<std::mutex> lock(q.mutex);
+            auto it = std::find_if(q.posted.begin(), q.posted.end(),
+                                   [&](const MSG& m) { return matches(m, filter, min, max); });
+            if (it != q.posted.end()) {
+                *msg = *it;
+                if (remove) q.posted.erase(it);
+                lock.unlock();
+                noteRetrieved(*msg);
+                return true;
+            }
+            if (q.quit && (min == 0 && max == 0)) {
+                *msg = MSG{};
+                msg->message = WM_QUIT;
+                msg->wParam = static_cast<WPARAM>(q.quitCode);
+                if (remove) q.quit = false;
+                return true;
+            }
+        }
+        // Timers, only when nothing else waits.
+        auto now = Clock::now();
+        Clock::time_point nextDue = Clock::time_point::max();
+        for (Timer& t : q.timers) {
+            if (filter && t.hwnd != filter) continue;
+            if (t.due <= now && (min == 0 || (WM_TIMER >= min && WM_TIMER <= max))) {
+                *msg = MSG{};
+                msg->hwnd = t.hwnd;
+                msg->message = WM_TIMER;
+                msg->wParam = t.id;
+                msg->lParam = reinterpret_cast<LPARAM>(t.proc);
+                msg->time = static_cast<DWORD>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count());
+                if (remove) t.due = now + std::chrono::milliseconds(t.elapse);
+                return true;
+            }
+            nextDue = std::min(nextDue, t.due);
+        }
+        if (!wait) {
+            if (pumped || !q.qt) return false;
+            // Let Qt deliver pending input and paints once, then look again.
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            pumped = true;
+            continue;
+        }
+        if (q.qt) {
+            static QTimer* waker = nullptr;
+            if (nextDue != Clock::time_point::max()) {
+                if (!waker) {
+                    waker = new QTimer(QCoreApplication::instance());
+                    waker->setSingleShot(true);
+                    QObject::connect(waker, &QTimer::timeout, [] {});
+                }
+                auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(nextDue - now).count();
+                waker->start(static_cast<int>(std::max<long long>(ms, 0) + 1));
+            }
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        } else {
+            std::unique_lock<std::mutex> lock(q.mutex);
+            auto ready = [&] { return !q.sent.empty() || !q.posted.empty() || q.quit; };
+            if (nextDue == Clock::time_point::max())
+                q.cv.wait(lock, ready);
+            else
+                q.cv.wait_until(lock, nextDue, ready);
+        }
+    }
+}
+
+void postInput(const MSG& msg) {
+    ThreadQueue& q = currentQueue();
+    std::lock_guard<std::mutex> lock(q.mutex);
+    q.posted.push_back(msg);
+}
+
+} // namespace winapi
+
+using namespace winapi;
+
+BOOL WINAPI GetMessageW(LPMSG msg, HWND hwnd, UINT min, UINT max) {
+    if (!msg) return -1;
+    nextMessage(msg, hwnd, min, max, true, true);
+    return msg->message == WM_QUIT ? FALSE : TRUE;
+}
+
+BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT min, UINT max, UINT removeFlags) {
+    if (!msg) return FALSE;
+    return nextMessage(msg, hwnd, min, max, (removeFlags & PM_REMOVE) != 0, false);
+}
+
+BOOL WINAPI PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    std::thread::id owner = std::this_thread::get_id();
+    if (hwnd && !ownerOf(hwnd, &owner)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    ThreadQueue& q = queueOf(owner);
+    MSG m{};
+    m.hwnd = hwnd;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = GetTickCount();
+    {
+        std::lock_guard<std::mutex> lock(q.mutex);
+        q.posted.push_back(m);
+    }
+    if (owner != std::this_thread::get_id()) wake(q, false);
+    return TRUE;
+}
+
+LRESULT WINAPI SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    std::thread::id owner;
+    if (!ownerOf(hwnd, &owner)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    if (owner == std::this_thread::get_id()) return callProc(hwnd, message, wParam, lParam);
+
+    ThreadQueue& self = currentQueue();
+    ThreadQueue& target = queueOf(owner);
+    SentMessage sm{hwnd, message, wParam, lParam};
+    sm.sender = &self;
+    {
+        std::lock_guard<std::mutex> lock(target.mutex);
+        target.sent.push_back(&sm);
+    }
+    wake(target, true);
+    // Wait for the reply; meanwhile serve messages sent to this thread.
+    while (true) {
+        {
+            std::unique_lock<std::mutex> lock(self.mutex);
+            self.cv.wait(lock, [&] { return sm.done || !self.sent.empty(); });
+            if (sm.done) return sm.result;
+        }
+        processSentMessages();
+    }
+}
+
+BOOL WINAPI InSendMessage(void) { return currentQueue().handlingSent > 0; }
+
+void WINAPI PostQuitMessage(int code) {
+    ThreadQueue& q = currentQueue();
+    std::lock_guard<std::mutex> lock(q.mutex);
+    q.quit = true;
+    q.quitCode = code;
+}
+
+LRESULT WINAPI DispatchMessageW(const MSG* msg) {
+    if (!msg || !msg->hwnd) return 0;
+    if (msg->message == WM_TIMER && msg->lParam) {
+        auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
+        proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
+        return 0;
+    }
+    DispatchScope scope(*msg);
+    return callProc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return proc ? proc(hwnd, message, wParam, lParam) : 0;
+}
+
+UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    if (hwnd) {
+        Window* w = findWindow(hwnd);
+        if (!w || w->thread != std::this_thread::get_id()) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+    }
+    elapse = std::clamp<UINT>(elapse, 10u, 0x7FFFFFFFu);
+    ThreadQueue& q = currentQueue();
+    auto due = Clock::now() + std::chrono::milliseconds(elapse);
+    for (Timer& t : q.timers) {
+        if (t.hwnd == hwnd && t.id == id) {
+            t.elapse = elapse;
+            t.proc = proc;
+            t.due = due;
+            return hwnd ? 1 : id;
+        }
+    }
+    if (!hwnd) {
+        static UINT_PTR nextId = 0x7F00;
+        id = nextId++;
+    }
+    q.timers.push_back(Timer{hwnd, id, elapse, proc, due});
+    return hwnd ? 1 : id;
+}
+
+BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
+    ThreadQueue& q = currentQueue();
+    auto& t = q.timers;
+    auto it = std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id; });
+    if (it == t.end()) {
+        SetLastError(1402); // ERROR_INVALID_TIMER_HANDLE... as Windows reports
+        return FALSE;
+    }
+    t.erase(it);
+    // A WM_TIMER already queued is not separate here: timers are produced on
+    // retrieval, so none arrives after KillTimer.
+    return TRUE;
+}

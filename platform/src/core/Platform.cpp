@@ -1,0 +1,34 @@
+#include "core/Platform.h"
+
+#include "controls/Controls.h"
+#include "core/DialogTemplate.h"
+#include "core/Input.h"
+
+#include <QApplication>
+#include <QFont>
+
+namespace winapi {
+
+void initialize(int& argc, char** argv) {
+    if (!QApplication::instance()) {
+        auto* app = new QApplication(argc, argv);
+        // One clear fixed font for every window and control: the layer's
+        // stand-in for the "System" font of the dialogs.
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(12);
+        app->setFont(font);
+        app->setQuitOnLastWindowClosed(false);
+    }
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    registerDialogClass();
+    registerStaticClass();
+    registerButtonClass();
+    registerEditClass();
+    registerComboBoxClass();
+    registerRichEditClass();
+    installInputFilter();
+}
+
+} // namespace winapi

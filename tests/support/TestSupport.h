@@ -1,0 +1,20 @@
+// Helpers shared by the test binaries.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace testsupport {
+
+// Dispatches queued messages until none is left (or `ms` have passed).
+void pumpMessages(int ms = 0);
+
+// Runs the message loop until WM_QUIT; returns its exit code.
+int runUntilQuit();
+
+// UTF-16 text from UTF-8, for comparisons with window text.
+std::u16string u16(const char* utf8);
+std::string utf8(LPCWSTR text);
+
+} // namespace testsupport
