@@ -31,6 +31,8 @@ class CBaseWnd : public CWnd {
     LRESULT OnResetCommand(UINT message);
 
     // Record file and auto-send (ui/control/).
+    // Appends one received line (length characters) to the record file.
+    void RecordLine(LPCWSTR line, int length);
     LRESULT OnRecordStart();
     LRESULT OnRecordStop();
     LRESULT OnAutoSendStart();

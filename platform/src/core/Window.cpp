@@ -134,8 +134,11 @@ static void applyGeometry(Window& w) {
         if (w.rect.left != CW_USEDEFAULT && w.rect.left > -10000)
             w.frame->move(w.rect.left + kFrameBorder, w.rect.top + kFrameBorder + kCaptionHeight);
     } else {
-        w.frame->setGeometry(w.rect.left, w.rect.top, w.rect.right - w.rect.left,
-                             w.rect.bottom - w.rect.top);
+        QRect r(w.rect.left, w.rect.top, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top);
+        if (w.control)
+            w.control->applyGeometry(w, w.frame, r);
+        else
+            w.frame->setGeometry(r);
     }
 }
 

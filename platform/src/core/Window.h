@@ -24,6 +24,10 @@ class Control {
     virtual void textChanged(Window& w) {}
     // The window text as the user may have changed it in the widget.
     virtual void syncTextFromWidget(Window& w) {}
+    // Places the widget for the window rectangle `r` (parent client
+    // coordinates). A drop-down combo box, say, shows only its edit field
+    // and opens its list to the rest of the height.
+    virtual void applyGeometry(Window& w, QWidget* widget, const QRect& r) { widget->setGeometry(r); }
 };
 
 // Window class. Built-in classes supply a widget factory; registered classes
