@@ -76,6 +76,12 @@ TEST(MainWindow, CreatesFixedFrameWithTitleMenuAndPanels) {
     EXPECT_EQ(GetParent(wnd.m_DisplayPanel.m_hWnd), hwnd);
     EXPECT_TRUE(IsWindowVisible(wnd.m_ControlPanel.m_hWnd));
     EXPECT_TRUE(IsWindowVisible(wnd.m_DisplayPanel.m_hWnd));
+    // Controls created without WS_VISIBLE stay hidden when their panel shows.
+    HWND scan = GetDlgItem(wnd.m_ControlPanel.m_hWnd, IDC_SCAN);
+    ASSERT_NE(scan, nullptr);
+    EXPECT_FALSE(IsWindowVisible(scan));
+    EXPECT_FALSE(winapi::findWindow(scan)->frame->isVisible());
+    EXPECT_TRUE(winapi::findWindow(GetDlgItem(wnd.m_ControlPanel.m_hWnd, IDC_START))->frame->isVisible());
     pumpMessages(50);
     // At start the keyboard focus is on the main window itself, so Ctrl+A and
     // Ctrl+Q work until the operator clicks into a control.

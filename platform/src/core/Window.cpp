@@ -269,6 +269,9 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
         w.client->setAutoFillBackground(true);
     }
     w.frame->setEnabled(w.enabled);
+    // Every window starts hidden; Qt would otherwise show a child that was
+    // never hidden explicitly together with its parent.
+    if (style & WS_CHILD) w.frame->setVisible(false);
     applyGeometry(w);
 
     CREATESTRUCTW cs{};
