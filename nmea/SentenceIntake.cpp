@@ -79,12 +79,9 @@ int CBaseWnd::HandleSentence(HWND hwnd, LPCWSTR line) {
         g_bResetPending = FALSE;
     }
 
-    if (g_bRecording && g_hRecordFile != INVALID_HANDLE_VALUE) {
-        // UTF-16LE, line end included, no terminator.
-        DWORD written = 0;
-        WriteFile(g_hRecordFile, szLine, (DWORD)(TextLength(szLine) * sizeof(WCHAR)), &written,
-                  nullptr);
-    }
+    // The line as received (UTF-16LE, line end included), one write per line.
+    if (g_bRecording && g_hRecordFile != INVALID_HANDLE_VALUE)
+        RecordLine(szLine, TextLength(szLine));
 
     if (FindText(szLine, TEXT("WAAS Enable")))
         SendMessageW(GetDlgItem(hPanel, IDC_WAAS), BM_SETCHECK, BST_CHECKED, 0);
