@@ -5,8 +5,9 @@
 namespace sim {
 
 namespace {
-constexpr double kChunkSeconds = 0.004; // one write per this much line time
-}
+constexpr double kChunkSeconds = 0.008; // one write per this much line time
+constexpr double kCatchUpSeconds = 0.02;
+} // namespace
 
 double lineSeconds(size_t bytes, int baud) {
     return static_cast<double>(bytes) * 10.0 / baud;
@@ -48,8 +49,10 @@ double Pacer::pump(double now) {
         return -1;
     }
     // An idle line does not save up time: the next byte starts now at the
-    // earliest.
-    if (freeAt_ < now - kChunkSeconds) freeAt_ = now;
+    // earliest. A late wake-up may catch up a little, never more than
+    // kCatchUpSeconds of line time at once.
+    if (idle_ && !queue_.empty()) freeAt_ = std::max(freeAt_, now);
+    if (freeAt_ < now - kCatchUpSeconds) freeAt_ = now - kCatchUpSeconds;
     const size_t chunk = std::max<size_t>(1, static_cast<size_t>(baud_ / 10.0 * kChunkSeconds));
     while (!queue_.empty() && freeAt_ <= now) {
         Entry& e = queue_.front();
@@ -68,6 +71,7 @@ double Pacer::pump(double now) {
         }
         if (e.sent >= b.size()) queue_.pop_front();
     }
+    idle_ = queue_.empty();
     return queue_.empty() ? -1 : freeAt_;
 }
 

@@ -47,6 +47,7 @@ class Pacer {
     Writer writer_;
     std::deque<Entry> queue_;
     double freeAt_ = 0; // when the line can take the next byte
+    bool idle_ = true;  // nothing was queued at the last pump
 };
 
 } // namespace sim

@@ -16,6 +16,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <poll.h>
 #include <random>
@@ -220,8 +221,14 @@ int main(int argc, char** argv) {
     }
 
     installSignals();
-    log.printf("seed %llu, start %s %s", static_cast<unsigned long long>(seed),
-               nmeaDate(startTime).c_str(), nmeaTime(startTime, 0).c_str());
+    {
+        time_t whole = static_cast<time_t>(std::floor(startTime));
+        std::tm tm;
+        gmtime_r(&whole, &tm);
+        char when[40];
+        std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &tm);
+        log.printf("seed %llu, simulated start %s", static_cast<unsigned long long>(seed), when);
+    }
 
     std::unique_ptr<Pty> pty;
     PortRegistry registry;
