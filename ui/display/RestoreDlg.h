@@ -16,7 +16,9 @@ class CRestoreDlg : public CWnd {
     void RefreshDisplay();
     // Empties the fix record: every text empty, every satellite slot zero.
     void ResetFix();
+    // Copies the whole of `hBitmap` to (x, y) of `hdc` with raster operation `rop`.
     void BlitBitmap(HDC hdc, HBITMAP hBitmap, int x, int y, DWORD rop);
+    // The WM_PAINT drawing: composed off screen, copied with one BitBlt.
     void PaintDisplay(HWND hWnd);
 
     HBRUSH m_hbrWhite = nullptr;
@@ -31,5 +33,11 @@ class CRestoreDlg : public CWnd {
 
   private:
     BOOL OnInitDialog();
+    LRESULT OnPaint(HWND hwnd);
+    LRESULT OnCommand();
+    void OnDestroy();
+    void DrawFixText(HDC hdc);
+    // Draws the in-view satellites of slots first..last, one column each.
     void DrawSatellites(HDC hdc, int first, int last, int baseY, COLORREF groupColor);
+    void DrawMarker(HDC hdc, int index, HPEN hPen);
 };
