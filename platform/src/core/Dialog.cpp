@@ -118,6 +118,60 @@ constexpr int kBaseUnitY = 16;
 static int dluX(int x) { return MulDiv(x, kBaseUnitX, 4); }
 static int dluY(int y) { return MulDiv(y, kBaseUnitY, 8); }
 
+static bool isClass(const DialogItem& item, uint16_t atom, const char16_t* name) {
+    if (item.className.empty()) return item.classAtom == atom;
+    std::u16string upper = item.className;
+    for (auto& c : upper)
+        if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
+    return upper == name;
+}
+
+static std::u16string labelText(std::u16string text) {
+    std::u16string out;
+    for (char16_t c : text)
+        if (c != u'&') out.push_back(c);
+    while (!out.empty() && (out.back() == u':' || out.back() == u' ')) out.pop_back();
+    return out;
+}
+
+// Accessible names as Windows' accessibility layer gives them: buttons,
+// check boxes and labels are named by their own text; an edit field or a
+// combo box by what introduces it: the nearest visible label or button to
+// its left on the same row, else the nearest visible label before it in the
+// template. Hidden controls stay hidden to assistive tools.
+static void nameControlsForAccessibility(const DialogTemplate& tpl, Window* dlg) {
+    if (!dlg) return;
+    for (size_t i = 0; i < tpl.items.size() && i < dlg->children.size(); ++i) {
+        const DialogItem& item = tpl.items[i];
+        Window* w = findWindow(dlg->children[i]);
+        if (!w || !w->frame) continue;
+        bool isEdit = isClass(item, 0x81, u"EDIT");
+        bool isCombo = isClass(item, 0x85, u"COMBOBOX");
+        if (!isEdit && !isCombo) {
+            if (!item.title.empty()) w->frame->setAccessibleName(toQString(labelText(item.title)));
+            continue;
+        }
+        const DialogItem* best = nullptr;
+        for (const DialogItem& other : tpl.items) {
+            bool labelLike = isClass(other, 0x82, u"STATIC") || isClass(other, 0x80, u"BUTTON");
+            if (!labelLike || !(other.style & WS_VISIBLE) || other.title.empty()) continue;
+            bool sameRow = other.y < item.y + item.cy && item.y < other.y + other.cy;
+            if (!sameRow || other.x + other.cx > item.x + 2) continue;
+            if (!best || other.x > best->x) best = &other;
+        }
+        if (!best) {
+            for (size_t j = i; j-- > 0;) {
+                const DialogItem& other = tpl.items[j];
+                if (isClass(other, 0x82, u"STATIC") && (other.style & WS_VISIBLE) && !other.title.empty()) {
+                    best = &other;
+                    break;
+                }
+            }
+        }
+        if (best) w->frame->setAccessibleName(toQString(labelText(best->title)));
+    }
+}
+
 static HWND createDialog(HINSTANCE instance, LPCWSTR name, HWND parent, DLGPROC proc, LPARAM param,
                          bool modal) {
     ResourceData res;
@@ -164,6 +218,7 @@ static HWND createDialog(HINSTANCE instance, LPCWSTR name, HWND parent, DLGPROC 
             return nullptr;
         }
     }
+    nameControlsForAccessibility(tpl, findWindow(hwnd));
     LRESULT focusDefault = SendMessageW(hwnd, WM_INITDIALOG, 0, param);
     w = findWindow(hwnd);
     if (!w) return nullptr;
