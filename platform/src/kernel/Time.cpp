@@ -79,7 +79,6 @@ DWORD WINAPI GetTickCount(void) {
 
 void WINAPI Sleep(DWORD dwMilliseconds) {
     if (winapi::sleepDisabled()) return; // a companion tool runs the system's code without pauses
-    if (winapi::sleepDisabled()) return;
     if (dwMilliseconds == 0) {
         sched_yield();
         return;
