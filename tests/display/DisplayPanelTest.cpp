@@ -228,7 +228,7 @@ TEST_F(DisplayPanel, MarkerIsWhiteEllipseWithTheNumberInside) {
         EXPECT_EQ(at(img, 80, 51), c.pen);
         EXPECT_EQ(at(img, 80, 68), c.pen);
         EXPECT_NE(at(img, 80, 69), c.pen);
-        EXPECT_EQ(at(img, 72, 60), kWhite);
+        EXPECT_EQ(at(img, 80, 65), kWhite); // inside, below the number
         EXPECT_EQ(at(img, 90, 60), c.pen);
         EXPECT_NE(at(img, 91, 60), c.pen);
         // The number, centred horizontally, from the top of the box.

@@ -209,6 +209,11 @@ TEST(Gdi, BitBltCopiesTheSourceRectangle) {
     EXPECT_TRUE(BitBlt(part.dc, 0, 0, 10, 10, src.dc, 4, 4, SRCCOPY));
     EXPECT_EQ(part.count(kBlue, 0, 0, 10, 10), 4);
     EXPECT_FALSE(BitBlt(part.dc, 0, 0, 2, 2, src.dc, 0, 0, 0x00EE0086)); // SRCPAINT: not provided
+    // Within one surface, overlapping: the source is read before it is overwritten.
+    EXPECT_TRUE(BitBlt(src.dc, 1, 1, 5, 5, src.dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(src.count(kRed, 0, 0, 6, 6), 7); // the red 2 x 2 moved by one over itself
+    EXPECT_EQ(src.at(2, 2), kRed);
+    EXPECT_EQ(src.at(3, 3), kBlue);
 }
 
 // Text of the system font: a clipped, unwrapped block at the top left of

@@ -25,6 +25,11 @@ template <class T> void reselect(T*& slot, T* object) {
 QImage* Dc::image() {
     if (kind == Kind::Paint) return nullptr;
     if (kind == Kind::Memory && bitmap && !bitmap->stock) return &bitmap->image;
+    if (scratch.isNull()) {
+        // A memory DC's own 1 x 1 surface, made only when something uses it.
+        scratch = QImage(1, 1, QImage::Format_RGB32);
+        scratch.fill(Qt::black);
+    }
     return &scratch;
 }
 
@@ -35,12 +40,8 @@ Dc* newDc(Dc::Kind kind, HWND hwnd) {
     reselect(dc->brush, stockWhiteBrush());
     reselect(dc->pen, stockBlackPen());
     reselect(dc->font, systemFont());
-    if (kind == Dc::Kind::Memory) {
-        // A new memory DC has a private 1 x 1 surface until a bitmap is selected.
-        dc->bitmap = stockDefaultBitmap();
-        dc->scratch = QImage(1, 1, QImage::Format_RGB32);
-        dc->scratch.fill(Qt::black);
-    }
+    // A new memory DC has a private 1 x 1 surface until a bitmap is selected.
+    if (kind == Dc::Kind::Memory) dc->bitmap = stockDefaultBitmap();
     std::lock_guard<std::mutex> lock(g_mutex);
     g_dcs.insert(dc);
     return dc;

@@ -77,11 +77,16 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
     QRect from = QRect(x1, y1, cx, cy).intersected(image->rect());
     if (from.isEmpty()) return TRUE;
     QPoint to(x + (from.left() - x1), y + (from.top() - y1));
-    // Copying within one surface reads a snapshot, so overlaps come out right.
-    QImage piece = image->copy(from);
+    // Copying within one surface reads a snapshot, so overlaps come out
+    // right; any other copy reads the source directly, with no image between.
+    bool sameSurface = dst->image() == image;
+    QImage snapshot = sameSurface ? image->copy(from) : QImage();
     paintOn(*dst, [&](QPainter& p) {
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(to, piece);
+        if (sameSurface)
+            p.drawImage(to, snapshot);
+        else
+            p.drawImage(to, *image, from);
     });
     return TRUE;
 }

@@ -49,7 +49,7 @@ struct StockObjects {
         // The layer's "System" font: one clear font, the same in every DC.
         // Unsmoothed like the raster font it stands for, so text pixels are
         // exactly the text colour.
-        system.font = QFont(QStringLiteral("DejaVu Sans"));
+        system.font = QFont(QStringLiteral("DejaVu Sans Condensed"));
         system.font.setPixelSize(12);
         system.font.setStyleStrategy(QFont::NoAntialias);
         system.font.setHintingPreference(QFont::PreferFullHinting);
