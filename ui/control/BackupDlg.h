@@ -16,6 +16,8 @@ class CBackupDlg : public CWnd {
     int Create(HWND parent);
     // Sets the colour (0x00BBGGRR) of the text inserted into the console next.
     void SetConsoleColor(COLORREF color);
+    // Replaces everything the console holds with `text`.
+    void SetConsoleText(LPCWSTR text);
 
     CHARFORMATW m_cfConsole = {};
     HWND m_hConsole = nullptr;
@@ -26,10 +28,14 @@ class CBackupDlg : public CWnd {
   private:
     BOOL OnInitDialog(HWND hwnd, WPARAM wParam, LPARAM lParam);
     void OnCommand(HWND hwnd, int id, HWND hCtl, UINT code);
+    LRESULT OnPaint(HWND hwnd);
+    void OnScan();
     void OnStart();
+    void OnSend();
     void OnReset(UINT message);
     void PostCheckState(int id, UINT onMessage);
     void ApplyLinkOpen();
     void ApplyLinkClosed();
-    void SetConsoleText(LPCWSTR text);
+    void EnableItem(int id, BOOL enable);
+    void SetItemText(int id, LPCWSTR text);
 };

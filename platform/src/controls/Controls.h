@@ -1,6 +1,8 @@
 // The built-in control classes, one adapter file each.
 #pragma once
 
+#include <windows.h>
+
 class QWidget;
 
 namespace winapi {
@@ -14,5 +16,9 @@ void registerButtonClass();   // BUTTON: push button, automatic check box
 void registerEditClass();     // EDIT: single-line edit field
 void registerComboBoxClass(); // COMBOBOX: drop-down with edit field
 void registerRichEditClass(); // RICHEDIT: the console text area
+
+// A user action on control `hwnd`: WM_COMMAND (id, code) sent to its parent,
+// as Windows notifies. Changes made by code never call this.
+void notifyParent(HWND hwnd, WORD code);
 
 } // namespace winapi
