@@ -75,7 +75,9 @@ Receiver
   --rate 1|5|10         fixes per second; above 1 Hz the satellite view (GSV)
                         goes out once a second                       [1]
   --baud N              simulated line speed, 10 bits per byte; a rate whose
-                        sentences the line cannot carry is refused   [9600]
+                        sentences the line cannot carry is refused
+                        [9600 for gps; 38400 for gnss, whose sentences
+                        need about 1300 bytes a second]
   --strict-baud         when the program's port is set to another baud rate,
                         deliver garbage as real hardware would (otherwise
                         only a warning is logged)
@@ -153,6 +155,10 @@ Examples
   starvane-sim --stdout --no-pace --seed 7 --start-time 2024-05-01T12:00:00Z \
                --duration 60 > cold.pgl
 )";
+}
+
+int defaultBaud(Style style) {
+    return style == Style::Gps ? 9600 : 38400;
 }
 
 bool parseOptions(int argc, char** argv, Options* o, std::string* error) {
@@ -270,6 +276,7 @@ bool parseOptions(int argc, char** argv, Options* o, std::string* error) {
             return false;
         }
     }
+    if (o->baud == 0) o->baud = defaultBaud(o->style);
     if (!o->pace && !o->toStdout) return *error = "--no-pace needs --stdout", false;
     if (!o->pace && o->duration <= 0 && (o->replay.empty() || o->loop))
         return *error = "--no-pace needs --duration", false;

@@ -15,7 +15,7 @@ namespace sim {
 struct Options {
     Style style = Style::Gps;
     int rate = 1;
-    int baud = 9600;
+    int baud = 0; // 0: the style's usual rate (see defaultBaud)
     bool strictBaud = false;
     bool nmea41 = false;
     bool beidouLegacyPrn = false;
@@ -42,6 +42,10 @@ struct Options {
 };
 
 // false and an error text when the command line is wrong.
+// 9600 for a GPS-only receiver; a multi-GNSS receiver's sentences do not fit
+// 9600 baud even at 1 Hz, so it defaults to 38400.
+int defaultBaud(Style style);
+
 bool parseOptions(int argc, char** argv, Options* o, std::string* error);
 const char* helpText();
 

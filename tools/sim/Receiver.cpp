@@ -150,7 +150,6 @@ size_t Receiver::worstBytesPerSecond(double from) const {
     cfg.start = StartMode::Hot;
     cfg.hotTtff = 0;
     WriterConfig w = writer_.config();
-    w.enabled[static_cast<int>(Output::Vtg)] = true;
     Rng rng(1);
     size_t worst = 0;
     // Sample the sky over a day, with the route at each point in time.

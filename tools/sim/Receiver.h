@@ -48,7 +48,8 @@ class Receiver {
     void setWaas(bool on) { waas_ = on; }
 
     // Sentence bytes per second in the worst case this receiver can reach
-    // (all satellites known, VTG on), for the check against the baud rate.
+    // with its present sentence set (a fix, every satellite in view known),
+    // for the check against the baud rate.
     size_t worstBytesPerSecond(double fromUnixTime) const;
 
   private:
