@@ -57,6 +57,9 @@ bool Pty::open(int baud, std::string* error) {
         close();
         return false;
     }
+    // Raw mode on the slave. Linux keeps one set of terminal settings per
+    // pair (the master's own side is always raw), so this makes the whole
+    // line transparent until the program sets its own.
     termios t;
     if (tcgetattr(slave_, &t) == 0) {
         cfmakeraw(&t);
