@@ -4,9 +4,11 @@
 // last (EM_REPLACESEL, EM_SETCHARFORMAT), counted in lines
 // (EM_GETLINECOUNT) and replaced as a whole by SetWindowTextW.
 //
-// It stays fast with a few thousand lines: QPlainTextEdit lays out only the
-// blocks it shows, the undo history is off, character formats are converted
-// once and reused, and painting is left to Qt's coalesced updates.
+// It stays fast with a fast stream of lines: text appended at the end is
+// gathered and put into the document in one edit per flush interval (the line
+// count includes it at once), QPlainTextEdit lays out only the blocks it
+// shows, the undo history is off, and character formats are converted once
+// and reused.
 #include <richedit.h>
 
 #include "controls/Controls.h"
@@ -19,6 +21,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -28,6 +31,9 @@ namespace winapi {
 
 namespace {
 
+// Text appended at the end is put into the document at most this often, so a
+// fast stream of lines costs one layout and one repaint per interval.
+constexpr int kFlushDelayMs = 30;
 // Character heights are in twips; the layer draws at 96 dpi, 15 twips a pixel.
 constexpr int kTwipsPerPixel = 15;
 // The bytes of a CHARFORMATW that carry meaning (the record without its
@@ -58,12 +64,21 @@ QString familyFor(const QString& face, const QFont& standIn) {
 
 class RichEditControl : public Control {
   public:
-    explicit RichEditControl(QPlainTextEdit* edit) : m_edit(edit) {}
+    explicit RichEditControl(QPlainTextEdit* edit) : m_edit(edit) {
+        m_flushTimer = new QTimer(edit);
+        m_flushTimer->setSingleShot(true);
+        m_flushTimer->setInterval(kFlushDelayMs);
+        QObject::connect(m_flushTimer, &QTimer::timeout, edit, [this] { flush(); });
+    }
+    // The window goes before its widget (deleted later): the timer must not
+    // reach this object afterwards.
+    ~RichEditControl() override { delete m_flushTimer.data(); }
 
     QPlainTextEdit* edit() const { return m_edit; }
 
     void textChanged(Window& w) override {
         if (!m_edit) return;
+        discardPending();
         QSignalBlocker block(m_edit);
         QTextDocument* doc = m_edit->document();
         doc->clear();
@@ -76,30 +91,41 @@ class RichEditControl : public Control {
     // Windows reports paragraph ends as CR LF.
     void syncTextFromWidget(Window& w) override {
         if (!m_edit) return;
+        flush();
         QString text = m_edit->document()->toPlainText();
         text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
         w.text = fromQString(text);
     }
 
+    // Text for the end of the document, with an empty selection there, waits
+    // in m_pending and goes in with the next flush; anywhere else it replaces
+    // the selection at once.
     LRESULT replaceSelection(LPCWSTR text) {
         if (!m_edit) return 0;
         QTextCursor c = m_edit->textCursor();
-        bool atEnd = c.position() >= m_edit->document()->characterCount() - 1;
+        bool atEnd = !c.hasSelection() && c.position() >= m_edit->document()->characterCount() - 1;
+        if (atEnd) {
+            if (text && *text) appendPending(QString::fromUtf16(text));
+            return 0;
+        }
+        flush();
+        c = m_edit->textCursor();
         if (text && *text)
             c.insertText(QString::fromUtf16(text), m_insert);
         else
             c.removeSelectedText();
-        // The widget's own cursor follows the insertion; the view follows the
-        // end of the text as ES_AUTOVSCROLL asks.
-        if (atEnd) scrollToEnd();
         return 0;
     }
 
-    LRESULT lineCount() const { return m_edit ? m_edit->document()->blockCount() : 1; }
+    // The lines of the document and those the waiting text will add.
+    LRESULT lineCount() const {
+        return m_edit ? m_edit->document()->blockCount() + m_pendingBreaks : 1;
+    }
 
     LRESULT setCharFormat(WPARAM scope, const CHARFORMATW* cf) {
         if (!m_edit || !cf || cf->cbSize < sizeof(CHARFORMATW)) return 0;
         if (scope & SCF_ALL) {
+            flush();
             QTextCursor all(m_edit->document());
             all.select(QTextCursor::Document);
             all.mergeCharFormat(converted(QTextCharFormat(), *cf));
@@ -108,10 +134,12 @@ class RichEditControl : public Control {
         }
         if (scope & SCF_SELECTION) {
             QTextCursor c = m_edit->textCursor();
-            if (c.hasSelection())
-                c.mergeCharFormat(converted(QTextCharFormat(), *cf));
-            else
+            if (c.hasSelection()) {
+                flush();
+                m_edit->textCursor().mergeCharFormat(converted(QTextCharFormat(), *cf));
+            } else {
                 setInsertFormat(*cf); // an empty selection: the next insertion
+            }
             return 1;
         }
         // SCF_DEFAULT: the format of new text.
@@ -120,14 +148,15 @@ class RichEditControl : public Control {
         return 1;
     }
 
-    LRESULT getCharFormat(WPARAM scope, CHARFORMATW* cf) const {
+    LRESULT getCharFormat(WPARAM scope, CHARFORMATW* cf) {
         if (!m_edit || !cf || cf->cbSize < sizeof(CHARFORMATW)) return 0;
         QTextCharFormat f = m_default;
         if (scope & SCF_SELECTION) {
             QTextCursor c = m_edit->textCursor();
             if (c.hasSelection()) {
+                flush();
                 QTextCursor first(m_edit->document());
-                first.setPosition(c.selectionStart() + 1);
+                first.setPosition(m_edit->textCursor().selectionStart() + 1);
                 f = first.charFormat();
             } else {
                 f = m_insert;
@@ -139,6 +168,7 @@ class RichEditControl : public Control {
 
     void setSelection(int start, int end) {
         if (!m_edit) return;
+        flush();
         QTextCursor c = m_edit->textCursor();
         int length = m_edit->document()->characterCount() - 1;
         if (start < 0) {
@@ -152,13 +182,31 @@ class RichEditControl : public Control {
         m_edit->setTextCursor(c);
     }
 
-    LRESULT getSelection(DWORD* start, DWORD* end) const {
+    LRESULT getSelection(DWORD* start, DWORD* end) {
         if (!m_edit) return 0;
+        flush();
         QTextCursor c = m_edit->textCursor();
         DWORD s = static_cast<DWORD>(c.selectionStart()), e = static_cast<DWORD>(c.selectionEnd());
         if (start) *start = s;
         if (end) *end = e;
         return MAKELONG(std::min<DWORD>(s, 0xFFFF), std::min<DWORD>(e, 0xFFFF));
+    }
+
+    // Puts the waiting text at the end of the document in one edit, so the
+    // view lays out and repaints once for all of it, and follows the end.
+    void flush() {
+        m_flushTimer->stop();
+        if (m_pending.empty() || !m_edit) return;
+        QTextDocument* doc = m_edit->document();
+        QTextCursor end(doc);
+        end.movePosition(QTextCursor::End);
+        end.beginEditBlock();
+        for (const PendingRun& run : m_pending)
+            end.insertText(run.text, run.format);
+        end.endEditBlock();
+        discardPending();
+        QTextCursor c = m_edit->textCursor();
+        if (!c.hasSelection() && c.position() >= doc->characterCount() - 1) scrollToEnd();
     }
 
   private:
@@ -247,11 +295,45 @@ class RichEditControl : public Control {
         m_insertId = entry.id;
     }
 
+    void appendPending(const QString& text) {
+        if (m_pending.empty() || m_pending.back().formatId != m_insertId)
+            m_pending.push_back(PendingRun{m_insertId, m_insert, QString()});
+        m_pending.back().text += text;
+        m_pendingBreaks += blockBreaks(text);
+        if (!m_flushTimer->isActive()) m_flushTimer->start();
+    }
+
+    void discardPending() {
+        m_pending.clear();
+        m_pendingBreaks = 0;
+        m_flushTimer->stop();
+    }
+
+    // The block breaks QTextCursor::insertText makes of a text: CR LF, a lone
+    // CR or LF, and the Unicode paragraph and frame separators.
+    static int blockBreaks(const QString& text) {
+        int n = 0;
+        const QChar* p = text.constData();
+        const qsizetype size = text.size();
+        for (qsizetype i = 0; i < size; ++i) {
+            char16_t c = p[i].unicode();
+            if (c == u'\r' && i + 1 < size && p[i + 1].unicode() == u'\n') ++i;
+            if (c == u'\r' || c == u'\n' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1) ++n;
+        }
+        return n;
+    }
+
     void scrollToEnd() {
         if (!m_edit) return;
         QScrollBar* bar = m_edit->verticalScrollBar();
         if (bar->value() != bar->maximum()) bar->setValue(bar->maximum());
     }
+
+    struct PendingRun {
+        int formatId;
+        QTextCharFormat format;
+        QString text;
+    };
 
     struct Cached {
         CHARFORMATW raw{};
@@ -266,6 +348,9 @@ class RichEditControl : public Control {
     int m_insertId = 0;        // 0: m_insert is not a cached result
     int m_nextId = 0;
     std::vector<Cached> m_cache;
+    std::vector<PendingRun> m_pending; // text for the end, in insertion order
+    int m_pendingBreaks = 0;           // block breaks in m_pending
+    QPointer<QTimer> m_flushTimer;     // a child of the widget
 };
 
 RichEditControl* richEditOf(HWND hwnd) {
