@@ -143,3 +143,18 @@ TEST_F(ConsoleTest, LineCountGrowsPastTheEmptyingThreshold) {
     EXPECT_EQ(lines(), 2);
     EXPECT_EQ(text(console), u"last\r\n");
 }
+
+TEST_F(ConsoleTest, AppendedTextReachesTheViewWithinAFlushAndAMovedCaretIsRespected) {
+    SetWindowTextW(console, u"");
+    insert(u"a\r\n");
+    insert(u"b\r\n");
+    EXPECT_EQ(lines(), 3); // counted at once
+    testsupport::pumpMessages(100);
+    EXPECT_EQ(doc()->blockCount(), 3); // in the document without being asked for
+
+    // The operator put the caret at the start: the next line goes there.
+    SendMessageW(console, EM_SETSEL, 0, 0);
+    insert(u"c\r\n");
+    EXPECT_EQ(text(console), u"c\r\na\r\nb\r\n");
+    EXPECT_EQ(lines(), 4);
+}

@@ -199,3 +199,15 @@ TEST(ComboBoxControl, WindowHeightIncludesTheOpenList) {
     SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
     EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
 }
+
+TEST(Controls, DisablingTheFocusedControlLeavesTheFocusNowhere) {
+    NotifyRecorder parent;
+    HWND button = parent.child(u"BUTTON", 1, BS_PUSHBUTTON);
+    HWND next = parent.child(u"EDIT", 2, WS_BORDER, 10, 50);
+    click(button);
+    ASSERT_EQ(GetFocus(), button);
+    EnableWindow(button, FALSE);
+    pumpMessages();
+    EXPECT_EQ(GetFocus(), nullptr); // not passed on to the edit field
+    EXPECT_FALSE(widgetOf(next)->hasFocus());
+}

@@ -563,6 +563,12 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
     bool en = enable != FALSE;
     if (en != w->enabled) {
         w->enabled = en;
+        if (!en && w->frame) {
+            // Disabling the focused control leaves the focus nowhere, as on
+            // Windows; Qt would hand it on to the next control.
+            QWidget* f = QApplication::focusWidget();
+            if (f && (f == w->frame || w->frame->isAncestorOf(f))) f->clearFocus();
+        }
         if (w->frame) w->frame->setEnabled(en);
         if (!en && g_focus == hwnd) g_focus = nullptr;
         SendMessageW(hwnd, WM_ENABLE, en, 0);
