@@ -48,9 +48,13 @@ void CopyText(LPWSTR dest, int capacity, LPCWSTR src) {
 }
 
 LPCWSTR FindText(LPCWSTR text, LPCWSTR part) {
-    if (!part[0]) return text;
+    const WCHAR first = part[0];
+    if (!first) return text;
+    // Every line is searched for several texts: look for the first character
+    // alone and compare the rest only where it occurs.
     for (; *text; text++) {
-        int i = 0;
+        if (*text != first) continue;
+        int i = 1;
         while (part[i] && text[i] == part[i])
             i++;
         if (!part[i]) return text;

@@ -19,8 +19,8 @@ static int ChecksumDigit(WCHAR c) {
     return code - 0x57;
 }
 
-COLORREF ChecksumColor(LPCWSTR line) {
-    const int n = TextLength(line);
+// The colour of a line of n characters.
+static COLORREF ChecksumColor(LPCWSTR line, int n) {
     if (n < 5 || line[n - 5] != '*') return CONSOLE_RED;
     const int star = n - 5;
     int sum = 0;
@@ -28,6 +28,10 @@ COLORREF ChecksumColor(LPCWSTR line) {
         sum ^= line[i] & 0xFF;
     const int given = (ChecksumDigit(line[n - 4]) * 16 + ChecksumDigit(line[n - 3])) % 256;
     return given == sum ? CONSOLE_BLACK : CONSOLE_RED;
+}
+
+COLORREF ChecksumColor(LPCWSTR line) {
+    return ChecksumColor(line, TextLength(line));
 }
 
 static LPCWSTR SkipSpaces(LPCWSTR p) {
@@ -62,6 +66,25 @@ int VersionReply(LPCWSTR line, LPWSTR out, int capacity) {
     return FindText(line, TEXT("Version2")) ? IDC_FW_VERSION : IDC_CORE_VERSION;
 }
 
+// The ASCII characters that occur in a line. A line holds a text only if it
+// holds each of its characters, so the searches below (up to seven per line,
+// most of which find nothing) scan the line only when that test passes.
+struct LineChars {
+    DWORD bits[4] = {};
+    void Add(WCHAR c) {
+        if (c < 128) bits[c >> 5] |= 1u << (c & 31);
+    }
+    BOOL MayHold(LPCWSTR part) const {
+        for (; *part; part++)
+            if (*part >= 128 || !(bits[*part >> 5] & (1u << (*part & 31)))) return FALSE;
+        return TRUE;
+    }
+};
+
+static BOOL Holds(const LineChars& chars, LPCWSTR line, LPCWSTR part) {
+    return chars.MayHold(part) && FindText(line, part) != nullptr;
+}
+
 // One received line (ending with its line feed): record it, pick up the
 // receiver's replies, colour it by its checksum, decode RMC/GSA/GSV, append it
 // to the console and repaint the display when a sentence group is complete.
@@ -70,7 +93,14 @@ int CBaseWnd::HandleSentence(HWND hwnd, LPCWSTR line) {
     // A line longer than the copy is cut to 255 characters; it then has no
     // valid checksum position and shows in red.
     WCHAR szLine[LINE_COPY_CHARS];
-    CopyText(szLine, LINE_COPY_CHARS, line);
+    // (CopyText, noting the characters on the way.)
+    LineChars chars;
+    int n = 0;
+    for (; n < LINE_COPY_CHARS - 1 && line[n]; n++) {
+        szLine[n] = line[n];
+        chars.Add(line[n]);
+    }
+    szLine[n] = 0;
     const HWND hPanel = m_ControlPanel.m_hWnd;
 
     if (g_bResetPending) {
@@ -80,22 +110,23 @@ int CBaseWnd::HandleSentence(HWND hwnd, LPCWSTR line) {
     }
 
     // The line as received (UTF-16LE, line end included), one write per line.
-    if (g_bRecording && g_hRecordFile != INVALID_HANDLE_VALUE)
-        RecordLine(szLine, TextLength(szLine));
+    if (g_bRecording && g_hRecordFile != INVALID_HANDLE_VALUE) RecordLine(szLine, n);
 
-    if (FindText(szLine, TEXT("WAAS Enable")))
+    if (Holds(chars, szLine, TEXT("WAAS Enable")))
         SendMessageW(GetDlgItem(hPanel, IDC_WAAS), BM_SETCHECK, BST_CHECKED, 0);
-    else if (FindText(szLine, TEXT("WAAS Disable")))
+    else if (Holds(chars, szLine, TEXT("WAAS Disable")))
         SendMessageW(GetDlgItem(hPanel, IDC_WAAS), BM_SETCHECK, BST_UNCHECKED, 0);
 
     WCHAR szReply[LINE_COPY_CHARS];
-    if (int id = CoreVersionReply(szLine, szReply, LINE_COPY_CHARS))
-        SetWindowTextW(GetDlgItem(hPanel, id), szReply);
+    if (chars.MayHold(TEXT("$PMTK705,")))
+        if (int id = CoreVersionReply(szLine, szReply, LINE_COPY_CHARS))
+            SetWindowTextW(GetDlgItem(hPanel, id), szReply);
     // A line that is both replies leaves this text.
-    if (int id = VersionReply(szLine, szReply, LINE_COPY_CHARS))
-        SetWindowTextW(GetDlgItem(hPanel, id), szReply);
+    if (chars.MayHold(TEXT("Version")))
+        if (int id = VersionReply(szLine, szReply, LINE_COPY_CHARS))
+            SetWindowTextW(GetDlgItem(hPanel, id), szReply);
 
-    m_ControlPanel.SetConsoleColor(ChecksumColor(szLine));
+    m_ControlPanel.SetConsoleColor(ChecksumColor(szLine, n));
 
     if (m_bBusy) return 0;
     m_bBusy = TRUE;
@@ -104,11 +135,11 @@ int CBaseWnd::HandleSentence(HWND hwnd, LPCWSTR line) {
         // First line after a link opening or reset: start the time-to-first-fix
         // measurement; the line is shown but not decoded.
         m_dwStartTick = GetTickCount();
-    } else if (FindText(szLine, TEXT("RMC"))) {
+    } else if (Holds(chars, szLine, TEXT("RMC"))) {
         DecodeRmc(szLine, hwnd);
-    } else if (FindText(szLine, TEXT("GSA"))) {
+    } else if (Holds(chars, szLine, TEXT("GSA"))) {
         DecodeGsa(szLine, hwnd);
-    } else if (FindText(szLine, TEXT("GSV"))) {
+    } else if (Holds(chars, szLine, TEXT("GSV"))) {
         DecodeGsv(szLine);
     }
 
