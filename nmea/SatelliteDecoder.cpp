@@ -93,6 +93,16 @@ void CBaseWnd::DecodeGsv(LPCWSTR line) {
     // the last one is the NMEA 4.10 signal id, not a satellite: so the blocks
     // are those whose PRN field lies at least two before the last field.
     const int blocks = L < 6 ? 0 : (L - 2) / 4;
+    // Receivers with a signal id repeat the group once per signal (L1, L2,
+    // E5...), and a satellite tracked on one signal often has no value on
+    // another: an empty value then must not wipe the one already reported
+    // for the satellite in this cycle.
+    // The sentence's own field count tells (the table may have dropped the
+    // last fields): after the three header fields, blocks of four and one.
+    int commas = 0;
+    for (LPCWSTR p = line; *p && *p != '*' && *p != '\r'; ++p)
+        if (*p == ',') ++commas;
+    const bool perSignal = commas >= 4 && (commas - 3) % 4 == 1;
     for (int j = 0; j < blocks; j++) {
         const int k = 4 + 4 * j;
         const int prn = ReadFieldInt(field(k), 0);
@@ -101,9 +111,10 @@ void CBaseWnd::DecodeGsv(LPCWSTR line) {
         if (slot < 0) continue;
 
         SatSlot& sat = sats[slot];
+        const bool seenThisCycle = sat.bInView;
         sat.bInView = 1;
         // Empty when not tracked; a field without digits reads 0 too.
-        sat.nSnr = ReadFieldInt(field(k + 3), 0);
+        if (!(perSignal && seenThisCycle && !field(k + 3)[0])) sat.nSnr = ReadFieldInt(field(k + 3), 0);
 
         BOOL hasElevation = FALSE, hasAzimuth = FALSE;
         const int e = ReadFieldInt(field(k + 1), 0, &hasElevation);
