@@ -3,7 +3,11 @@
 # concatenated and repeated to about a million lines:
 #   bare     our intake and decoders on a main window object never created
 #            (no panels, no console: window calls fail at the handle lookup)
-#   console  the hidden main window with its control panel and rich edit console
+#   console  the hidden main window with its control panel and rich edit
+#            console, no message loop (as starvane-decode runs it)
+#   shown    the main window shown, the queue pumped every 10 ms as the
+#            program's message loop would: the console's document, layout and
+#            painting included
 # next to gpsdecode (Debian's gpsd-clients) reading the same bytes. Each figure
 # is the median of RUNS runs (default 5).
 #
@@ -42,13 +46,15 @@ median() { sort -g | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2
 
 run_bench() { # mode -> median lines/s
   for _ in $(seq "$RUNS"); do
-    "$BENCH" "$1" "$work/all.nmea" | sed -n 's/.*lines_per_s=\([0-9.]*\).*/\1/p'
+    "$BENCH" "$1" "$work/all.nmea" 2>/dev/null | sed -n 's/.*lines_per_s=\([0-9.]*\).*/\1/p'
   done | median
 }
 
 bare=$(run_bench bare)
 console=$(run_bench console)
-printf '%-30s %12.0f lines/s\n' "sentence path, no console" "$bare" "sentence path, with console" "$console"
+shown=$(run_bench shown)
+printf '%-36s %12.0f lines/s\n' "sentence path, no console" "$bare" \
+  "sentence path, console, no loop" "$console" "sentence path, console shown" "$shown"
 
 if command -v gpsdecode >/dev/null; then
   gps=$(for _ in $(seq "$RUNS"); do
@@ -57,10 +63,10 @@ if command -v gpsdecode >/dev/null; then
     t1=$(date +%s.%N)
     awk -v n="$lines" -v a="$t0" -v b="$t1" 'BEGIN {print n / (b - a)}'
   done | median)
-  printf '%-30s %12.0f lines/s\n' "gpsdecode" "$gps"
+  printf '%-36s %12.0f lines/s\n' "gpsdecode" "$gps"
   printf 'ratio no console / gpsdecode:  %.1fx (target >= 10x)\n' "$(awk -v a="$bare" -v b="$gps" 'BEGIN {print a / b}')"
-  printf 'ratio console / gpsdecode:     %.2fx\n' "$(awk -v a="$console" -v b="$gps" 'BEGIN {print a / b}')"
+  printf 'ratio console shown / gpsdecode: %.2fx\n' "$(awk -v a="$shown" -v b="$gps" 'BEGIN {print a / b}')"
 else
   echo "gpsdecode not available (package gpsd-clients): no comparison"
 fi
-printf 'with console: %.0f lines/s (target >= 100000)\n' "$console"
+printf 'with the console shown: %.0f lines/s (target >= 100000)\n' "$shown"
