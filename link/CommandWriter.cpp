@@ -50,12 +50,17 @@ int WriteSentence(LPCWSTR text) {
     bytes[n++] = 0x0D;
     bytes[n++] = 0x0A;
     bytes[n] = 0;
+    // Without a link nothing is written; the command still takes its pause.
+    const HANDLE hPort = g_hPort;
     DWORD written = 0;
-    WriteFile(g_hPort, bytes, static_cast<DWORD>(n), &written, nullptr);
+    if (hPort != INVALID_HANDLE_VALUE)
+        WriteFile(hPort, bytes, static_cast<DWORD>(n), &written, nullptr);
     Sleep(100);
     // Drop what is still queued both ways: the reply starts after the command.
-    PurgeComm(g_hPort, PURGE_TXCLEAR);
-    PurgeComm(g_hPort, PURGE_RXCLEAR);
+    if (hPort != INVALID_HANDLE_VALUE) {
+        PurgeComm(hPort, PURGE_TXCLEAR);
+        PurgeComm(hPort, PURGE_RXCLEAR);
+    }
     return 1;
 }
 
