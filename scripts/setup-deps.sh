@@ -10,4 +10,4 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64 \
   clang libclang-rt-14-dev \
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core \
-  python3 socat >/dev/null
+  python3 socat python3-pyatspi at-spi2-core dbus >/dev/null

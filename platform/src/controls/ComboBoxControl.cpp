@@ -4,10 +4,12 @@
 // edit field it was created with, and the list opens to the rest. The user's
 // choice sends CBN_SELCHANGE, typing CBN_EDITCHANGE; the CB_ messages and
 // SetWindowTextW change the box silently.
+#include "controls/ComboBoxAccessible.h"
 #include "controls/Controls.h"
 #include "core/Window.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -221,8 +223,16 @@ LRESULT CALLBACK comboProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 } // namespace
 
+// The layer's combo boxes get their own accessible interface; other combo
+// boxes (in a file dialog, say) keep Qt's.
+static QAccessibleInterface* comboAccessibleFactory(const QString&, QObject* object) {
+    if (auto* box = dynamic_cast<ComboWidget*>(object)) return createComboBoxAccessible(box);
+    return nullptr;
+}
+
 void registerComboBoxClass() {
     registerBuiltinClass(u"COMBOBOX", comboProc, createComboWidget);
+    QAccessible::installFactory(comboAccessibleFactory);
 }
 
 } // namespace winapi

@@ -8,6 +8,9 @@
 #include "core/Window.h"
 #include "res/Resources.h"
 
+#include <QComboBox>
+#include <QLineEdit>
+
 namespace winapi {
 
 namespace {
@@ -135,10 +138,12 @@ static std::u16string labelText(std::u16string text) {
 }
 
 // Accessible names as Windows' accessibility layer gives them: buttons,
-// check boxes and labels are named by their own text; an edit field or a
-// combo box by what introduces it: the nearest visible label or button to
-// its left on the same row, else the nearest visible label before it in the
-// template. Hidden controls stay hidden to assistive tools.
+// check boxes and labels are named by their own text, which their widgets
+// report as it is at the time (a button renamed by code is heard by its new
+// name); an edit field or a combo box by what introduces it: the nearest
+// visible label or button to its left on the same row, else the nearest
+// visible label before it in the template. Hidden controls stay hidden to
+// assistive tools (core/Accessibility.cpp).
 static void nameControlsForAccessibility(const DialogTemplate& tpl, Window* dlg) {
     if (!dlg) return;
     for (size_t i = 0; i < tpl.items.size() && i < dlg->children.size(); ++i) {
@@ -147,10 +152,7 @@ static void nameControlsForAccessibility(const DialogTemplate& tpl, Window* dlg)
         if (!w || !w->frame) continue;
         bool isEdit = isClass(item, 0x81, u"EDIT");
         bool isCombo = isClass(item, 0x85, u"COMBOBOX");
-        if (!isEdit && !isCombo) {
-            if (!item.title.empty()) w->frame->setAccessibleName(toQString(labelText(item.title)));
-            continue;
-        }
+        if (!isEdit && !isCombo) continue;
         const DialogItem* best = nullptr;
         for (const DialogItem& other : tpl.items) {
             bool labelLike = isClass(other, 0x82, u"STATIC") || isClass(other, 0x80, u"BUTTON");
@@ -168,7 +170,12 @@ static void nameControlsForAccessibility(const DialogTemplate& tpl, Window* dlg)
                 }
             }
         }
-        if (best) w->frame->setAccessibleName(toQString(labelText(best->title)));
+        if (!best) continue;
+        QString name = toQString(labelText(best->title));
+        w->frame->setAccessibleName(name);
+        // The edit field inside a combo box answers to the same name.
+        if (auto* box = qobject_cast<QComboBox*>(w->frame.data()); box && box->lineEdit())
+            box->lineEdit()->setAccessibleName(name);
     }
 }
 

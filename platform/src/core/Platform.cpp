@@ -1,6 +1,7 @@
 #include "core/Platform.h"
 
 #include "controls/Controls.h"
+#include "core/Accessibility.h"
 #include "core/DialogTemplate.h"
 #include "core/Input.h"
 
@@ -29,6 +30,7 @@ void initialize(int& argc, char** argv) {
     registerComboBoxClass();
     registerRichEditClass();
     installInputFilter();
+    installAccessibility();
 }
 
 } // namespace winapi

@@ -2,6 +2,7 @@
 // geometry, visibility, enabled state, parents and focus.
 #include "core/Window.h"
 
+#include "core/Accessibility.h"
 #include "core/HostWidget.h"
 #include "core/Menu.h"
 #include "core/MessageQueue.h"
@@ -522,6 +523,7 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmd) {
     w->visible = show;
     if (w->frame) {
         w->frame->setVisible(show);
+        if (show != (wasVisible != FALSE)) accessibleVisibilityChanged(*w, show);
         if (show && w->isTopLevel()) {
             w->frame->raise();
             w->frame->activateWindow();
