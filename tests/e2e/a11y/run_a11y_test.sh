@@ -53,7 +53,6 @@ export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=xcb
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-export NO_AT_BRIDGE=0
 unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 dbus-run-session -- "$python" "$here/a11y_test.py" --app "$app" --out "$out" 2>"$out/session.log"
 rc=$?
