@@ -136,6 +136,9 @@ Output
   --duration S          stop after S seconds of simulated time   [no limit]
   --log FILE            also append the log (commands received, replies,
                         events) to FILE
+  --tee FILE            also write every byte put on the line to FILE, as
+                        sent (faults included), e.g. to compare with what
+                        the program received
   --help                this text
 
 Commands understood on the line (CR LF, checksum required; others are logged
@@ -271,6 +274,9 @@ bool parseOptions(int argc, char** argv, Options* o, std::string* error) {
         } else if (a == "--log") {
             if (!value(&v)) return false;
             o->logFile = v;
+        } else if (a == "--tee") {
+            if (!value(&v)) return false;
+            o->teeFile = v;
         } else {
             *error = "unknown option '" + a + "' (see --help)";
             return false;

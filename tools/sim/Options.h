@@ -38,6 +38,7 @@ struct Options {
     double duration = 0; // 0: until stopped
     std::string name = "Starvane GPS simulator";
     std::string logFile;
+    std::string teeFile; // every byte put on the line is also written here
     bool help = false;
 };
 

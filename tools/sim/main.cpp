@@ -163,6 +163,14 @@ int main(int argc, char** argv) {
                      std::strerror(errno));
         return 2;
     }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> teeFile(nullptr, std::fclose);
+    if (!opt.teeFile.empty()) teeFile.reset(std::fopen(opt.teeFile.c_str(), "wb"));
+    std::FILE* tee = teeFile.get();
+    if (!opt.teeFile.empty() && !tee) {
+        std::fprintf(stderr, "starvane-sim: cannot open %s: %s\n", opt.teeFile.c_str(),
+                     std::strerror(errno));
+        return 2;
+    }
     uint64_t seed =
         opt.seed ? *opt.seed
                  : (static_cast<uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}();
@@ -256,18 +264,27 @@ int main(int argc, char** argv) {
     int programBaud = opt.baud;
     double noiseCarry = 0;
     bool outputBroken = false;
+    // The tee gets what actually went out, flushed at once so that a reader
+    // of the file sees each byte as soon as the line has carried it.
+    auto teed = [&](const char* data, size_t n) {
+        if (tee && n) {
+            std::fwrite(data, 1, n, tee);
+            std::fflush(tee);
+        }
+        return n;
+    };
     Pacer::Writer writer = [&](const char* data, size_t size) -> size_t {
         if (!opt.toStdout) {
             if (opt.strictBaud && programBaud && programBaud != opt.baud) {
                 std::string noise =
                     wrongBaudBytes(data, size, programBaud, opt.baud, lineNoise, &noiseCarry);
-                pty->write(noise.data(), noise.size());
+                teed(noise.data(), pty->write(noise.data(), noise.size()));
                 return size;
             }
-            return pty->write(data, size);
+            return teed(data, pty->write(data, size));
         }
-        if (!opt.pace) return std::fwrite(data, 1, size, stdout);
-        size_t n = writeAll(STDOUT_FILENO, data, size);
+        if (!opt.pace) return teed(data, std::fwrite(data, 1, size, stdout));
+        size_t n = teed(data, writeAll(STDOUT_FILENO, data, size));
         if (n < size) outputBroken = true;
         return n;
     };
