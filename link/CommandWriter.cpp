@@ -56,11 +56,10 @@ int WriteSentence(LPCWSTR text) {
     if (hPort != INVALID_HANDLE_VALUE)
         WriteFile(hPort, bytes, static_cast<DWORD>(n), &written, nullptr);
     Sleep(100);
-    // Drop what is still queued both ways: the reply starts after the command.
-    if (hPort != INVALID_HANDLE_VALUE) {
-        PurgeComm(hPort, PURGE_TXCLEAR);
-        PurgeComm(hPort, PURGE_RXCLEAR);
-    }
+    // Drop what is still queued for sending. Received bytes are kept: a
+    // receiver answers within these 100 ms while the reader waits for the UI
+    // thread, so discarding them would throw away the reply (the version).
+    if (hPort != INVALID_HANDLE_VALUE) PurgeComm(hPort, PURGE_TXCLEAR);
     return 1;
 }
 
