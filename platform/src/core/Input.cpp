@@ -25,6 +25,19 @@ const MSG* t_dispatching = nullptr;
 QKeyEvent* g_replaying = nullptr;
 Qt::KeyboardModifiers g_modifiers;
 
+// The layer window a keystroke belongs to. A widget inside a top-level window
+// that is not one of ours (the open-file dialog, a combo box's drop-down list)
+// belongs to none: Qt hands it its keys directly. Otherwise the keys of the
+// file dialog would be queued for its owner, whose loop does not run while
+// the dialog is open, and the operator could not type a file name.
+Window* keyWindowOf(QWidget* widget) {
+    for (QWidget* p = widget; p; p = p->parentWidget()) {
+        if (p->property(kHwndProperty).isValid()) return findWindowForWidget(p);
+        if (p->isWindow()) return nullptr;
+    }
+    return nullptr;
+}
+
 class InputFilter : public QObject {
   public:
     using QObject::QObject;
@@ -41,7 +54,7 @@ class InputFilter : public QObject {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key == g_replaying) return false;
         auto* widget = qobject_cast<QWidget*>(watched);
-        Window* w = findWindowForWidget(widget);
+        Window* w = keyWindowOf(widget);
         if (!w) return false;
         bool alt = key->modifiers() & Qt::AltModifier;
         MSG m{};
