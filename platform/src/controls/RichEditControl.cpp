@@ -15,6 +15,7 @@
 #include "core/Window.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -33,7 +34,7 @@ namespace {
 
 // Text appended at the end is put into the document at most this often, so a
 // fast stream of lines costs one layout and one repaint per interval.
-constexpr int kFlushDelayMs = 30;
+constexpr int kFlushDelayMs = 4;
 // Character heights are in twips; the layer draws at 96 dpi, 15 twips a pixel.
 constexpr int kTwipsPerPixel = 15;
 // The bytes of a CHARFORMATW that carry meaning (the record without its
@@ -69,6 +70,7 @@ class RichEditControl : public Control {
         m_flushTimer->setSingleShot(true);
         m_flushTimer->setInterval(kFlushDelayMs);
         QObject::connect(m_flushTimer, &QTimer::timeout, edit, [this] { flush(); });
+        m_sinceFlush.start();
     }
     // The window goes before its widget (deleted later): the timer must not
     // reach this object afterwards.
@@ -205,6 +207,7 @@ class RichEditControl : public Control {
             end.insertText(run.text, run.format);
         end.endEditBlock();
         discardPending();
+        m_sinceFlush.restart();
         QTextCursor c = m_edit->textCursor();
         if (!c.hasSelection() && c.position() >= doc->characterCount() - 1) scrollToEnd();
     }
@@ -300,7 +303,13 @@ class RichEditControl : public Control {
             m_pending.push_back(PendingRun{m_insertId, m_insert, QString()});
         m_pending.back().text += text;
         m_pendingBreaks += blockBreaks(text);
-        if (!m_flushTimer->isActive()) m_flushTimer->start();
+        // After a quiet spell the text goes in at the next pass of the event
+        // loop, so a line that arrives alone shows at once; within a stream
+        // the document still changes at most once per interval.
+        if (!m_flushTimer->isActive()) {
+            qint64 since = m_sinceFlush.elapsed();
+            m_flushTimer->start(since >= kFlushDelayMs ? 0 : static_cast<int>(kFlushDelayMs - since));
+        }
     }
 
     void discardPending() {
@@ -350,6 +359,7 @@ class RichEditControl : public Control {
     std::vector<Cached> m_cache;
     std::vector<PendingRun> m_pending; // text for the end, in insertion order
     int m_pendingBreaks = 0;           // block breaks in m_pending
+    QElapsedTimer m_sinceFlush;        // since the last text went in
     QPointer<QTimer> m_flushTimer;     // a child of the widget
 };
 
