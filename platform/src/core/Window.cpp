@@ -344,6 +344,12 @@ static void destroyRecursive(HWND hwnd) {
         v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
     }
     if (g_focus == hwnd) g_focus = nullptr;
+    // A top-level window's menu is destroyed with it, as on Windows (its menu
+    // bar's actions keep only the window handle and the item id).
+    if (owned->isTopLevel() && owned->menu) {
+        delete reinterpret_cast<MenuObject*>(owned->menu);
+        owned->menu = nullptr;
+    }
     if (owned->frame) {
         QWidget* widget = owned->frame;
         widget->setProperty(kHwndProperty, QVariant());
