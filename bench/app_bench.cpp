@@ -148,6 +148,8 @@ int replay(const char* file, long want) {
     long rss10k = -1;
     wnd.onLine = [&](LPCWSTR) {
         if (wnd.lines == 10000) rss10k = vmRssKb();
+        if (std::getenv("APP_BENCH_RSS_TRACE") && wnd.lines % 50000 == 0)
+            std::fprintf(stderr, "lines=%ld rss_kb=%ld\n", wnd.lines, vmRssKb());
     };
     WCHAR text[] = TEXT("Log File");
     auto start = Clock::now();
