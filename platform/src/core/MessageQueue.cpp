@@ -74,7 +74,14 @@ ThreadQueue& queueOf(std::thread::id id) {
 
 ThreadQueue& currentQueue() {
     thread_local ThreadQueue* q = nullptr;
-    if (!q) q = &queueOf(std::this_thread::get_id());
+    if (!q) {
+        q = &queueOf(std::this_thread::get_id());
+        // Another thread may have created this queue first (a send before the
+        // owner ever looked at its queue); only the owner knows it runs Qt.
+        QCoreApplication* app = QCoreApplication::instance();
+        std::lock_guard<std::mutex> lock(q->mutex);
+        q->qt = app && app->thread() == QThread::currentThread();
+    }
     return *q;
 }
 
