@@ -281,12 +281,12 @@ def icon_scene(size):
         h = land_height(dx * 0.9 + 0.2, dy * 0.9 - 0.1, dz, seed=34, scale=1.4 if small else 1.7, sea_level=0.55)
         lit = max(0.0, dx * light[0] + dy * light[1] + dz * light[2])
         shade = 0.62 + 0.5 * lit
-        spec = max(0.0, lit - 0.9) * 6.0  # a soft highlight at the upper left
+        specular = max(0.0, lit - 0.9) * 6.0  # a soft highlight at the upper left
         if h > 0:
             base = (70, 180, 60)
         else:
             base = (36, 120, 228)
-        return tuple(min(255, int(c * shade + 255 * spec * 0.5)) for c in base)
+        return tuple(min(255, int(c * shade + 255 * specular * 0.5)) for c in base)
 
     def scene(px, py):
         on_orbit, front = orbit(px, py)

@@ -20,11 +20,11 @@ const KindName kKinds[] = {
 
 } // namespace
 
-std::optional<FaultSpec> parseFault(std::string_view text, std::string* error) {
+std::optional<FaultSetting> parseFault(std::string_view text, std::string* error) {
     std::string_view name = text.substr(0, text.find(':'));
     for (const KindName& k : kKinds) {
         if (name != k.name) continue;
-        FaultSpec spec{k.kind, k.defaultRate};
+        FaultSetting setting{k.kind, k.defaultRate};
         if (name.size() < text.size()) {
             std::string value(text.substr(name.size() + 1));
             char* end = nullptr;
@@ -41,39 +41,39 @@ std::optional<FaultSpec> parseFault(std::string_view text, std::string* error) {
                          ")";
                 return std::nullopt;
             }
-            spec.rate = v;
+            setting.rate = v;
         }
-        return spec;
+        return setting;
     }
     *error =
         "unknown fault '" + std::string(name) + "' (checksum, garble, overlong, pause or unplug)";
     return std::nullopt;
 }
 
-void Faults::add(const FaultSpec& f) {
-    for (auto& s : specs_)
+void Faults::add(const FaultSetting& f) {
+    for (auto& s : settings_)
         if (s.kind == f.kind) {
             s.rate = f.rate;
             return;
         }
-    specs_.push_back(f);
+    settings_.push_back(f);
 }
 
 double Faults::rateOf(FaultKind k) const {
-    for (const auto& s : specs_)
+    for (const auto& s : settings_)
         if (s.kind == k) return s.rate;
     return 0;
 }
 
 std::optional<double> Faults::unplugAfter() const {
-    for (const auto& s : specs_)
+    for (const auto& s : settings_)
         if (s.kind == FaultKind::Unplug) return s.rate;
     return std::nullopt;
 }
 
 std::vector<Piece> Faults::apply(std::string line) {
     std::vector<Piece> out;
-    if (!enabled_ || specs_.empty()) {
+    if (!enabled_ || settings_.empty()) {
         out.push_back({std::move(line)});
         return out;
     }

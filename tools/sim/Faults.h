@@ -14,14 +14,14 @@ namespace sim {
 
 enum class FaultKind { Checksum, Garble, Overlong, Pause, Unplug };
 
-struct FaultSpec {
+struct FaultSetting {
     FaultKind kind;
     double rate; // fraction of lines; for unplug the delay in seconds
 };
 
 // "checksum", "garble:0.1", "unplug:30", ... Returns nothing and sets error
 // on a bad text.
-std::optional<FaultSpec> parseFault(std::string_view text, std::string* error);
+std::optional<FaultSetting> parseFault(std::string_view text, std::string* error);
 
 // A piece of output: bytes to send, optionally with a pause after the first
 // pauseAt bytes.
@@ -37,8 +37,8 @@ class Faults {
     static constexpr double kPauseSeconds = 0.2;
 
     Faults(Rng& rng) : rng_(rng) {}
-    void add(const FaultSpec& f);
-    bool any() const { return !specs_.empty(); }
+    void add(const FaultSetting& f);
+    bool any() const { return !settings_.empty(); }
     // Run-time switch (SIGUSR1): faults are applied only while enabled.
     void setEnabled(bool on) { enabled_ = on; }
     bool enabled() const { return enabled_; }
@@ -50,7 +50,7 @@ class Faults {
   private:
     double rateOf(FaultKind k) const;
     Rng& rng_;
-    std::vector<FaultSpec> specs_;
+    std::vector<FaultSetting> settings_;
     bool enabled_ = true;
 };
 

@@ -29,7 +29,7 @@ struct Options {
     double maskDeg = 5;
     std::optional<double> startTime; // seconds since 1970 UTC
     std::optional<uint64_t> seed;
-    std::vector<FaultSpec> faults;
+    std::vector<FaultSetting> faults;
     std::string replay;
     double lineRate = 0;
     bool loop = false;

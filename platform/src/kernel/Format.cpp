@@ -33,7 +33,7 @@ class Output {
     int n_ = 0;
 };
 
-struct Spec {
+struct Conversion {
     bool left = false;
     bool zero = false;
     bool alt = false;
@@ -43,7 +43,7 @@ struct Spec {
     bool wide64 = false; // 'I64' prefix
 };
 
-void formatInteger(Output& out, const Spec& spec, WCHAR type, unsigned long long magnitude,
+void formatInteger(Output& out, const Conversion& conv, WCHAR type, unsigned long long magnitude,
                    bool negative) {
     WCHAR digits[32];
     int n = 0;
@@ -54,15 +54,15 @@ void formatInteger(Output& out, const Spec& spec, WCHAR type, unsigned long long
         magnitude /= base;
     } while (magnitude != 0);
 
-    int zeros = spec.precision > n ? spec.precision - n : 0;
-    bool prefix = spec.alt && base == 16 && !(n == 1 && digits[0] == u'0');
+    int zeros = conv.precision > n ? conv.precision - n : 0;
+    bool prefix = conv.alt && base == 16 && !(n == 1 && digits[0] == u'0');
     int length = n + zeros + (negative ? 1 : 0) + (prefix ? 2 : 0);
-    int pad = spec.width > length ? spec.width - length : 0;
-    if (!spec.left && spec.zero && spec.precision < 0) {
+    int pad = conv.width > length ? conv.width - length : 0;
+    if (!conv.left && conv.zero && conv.precision < 0) {
         zeros += pad;
         pad = 0;
     }
-    if (!spec.left) out.repeat(u' ', pad);
+    if (!conv.left) out.repeat(u' ', pad);
     if (negative) out.put(u'-');
     if (prefix) {
         out.put(u'0');
@@ -71,7 +71,7 @@ void formatInteger(Output& out, const Spec& spec, WCHAR type, unsigned long long
     out.repeat(u'0', zeros);
     while (n > 0)
         out.put(digits[--n]);
-    if (spec.left) out.repeat(u' ', pad);
+    if (conv.left) out.repeat(u' ', pad);
 }
 
 template <typename Char> int boundedLength(const Char* s, int precision) {
@@ -81,15 +81,15 @@ template <typename Char> int boundedLength(const Char* s, int precision) {
     return n;
 }
 
-template <typename Char> void formatString(Output& out, const Spec& spec, const Char* s) {
+template <typename Char> void formatString(Output& out, const Conversion& conv, const Char* s) {
     static const Char kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
     if (!s) s = kNull;
-    int n = boundedLength(s, spec.precision);
-    int pad = spec.width > n ? spec.width - n : 0;
-    if (!spec.left) out.repeat(spec.zero ? u'0' : u' ', pad);
+    int n = boundedLength(s, conv.precision);
+    int pad = conv.width > n ? conv.width - n : 0;
+    if (!conv.left) out.repeat(conv.zero ? u'0' : u' ', pad);
     for (int i = 0; i < n; ++i)
         out.put(static_cast<WCHAR>(static_cast<std::make_unsigned_t<Char>>(s[i])));
-    if (spec.left) out.repeat(u' ', pad);
+    if (conv.left) out.repeat(u' ', pad);
 }
 
 } // namespace
@@ -112,71 +112,71 @@ int wsprintfW(LPWSTR lpOut, LPCWSTR lpFmt, ...) {
             out.put(*p++);
             continue;
         }
-        Spec spec;
+        Conversion conv;
         for (;; ++p) {
             if (*p == u'-')
-                spec.left = true;
+                conv.left = true;
             else if (*p == u'0')
-                spec.zero = true;
+                conv.zero = true;
             else if (*p == u'#')
-                spec.alt = true;
+                conv.alt = true;
             else
                 break;
         }
         while (*p >= u'0' && *p <= u'9')
-            spec.width = spec.width < 100000 ? spec.width * 10 + (*p++ - u'0') : (++p, spec.width);
+            conv.width = conv.width < 100000 ? conv.width * 10 + (*p++ - u'0') : (++p, conv.width);
         if (*p == u'.') {
             ++p;
-            spec.precision = 0;
+            conv.precision = 0;
             while (*p >= u'0' && *p <= u'9')
-                spec.precision = spec.precision < 100000 ? spec.precision * 10 + (*p++ - u'0')
-                                                         : (++p, spec.precision);
+                conv.precision = conv.precision < 100000 ? conv.precision * 10 + (*p++ - u'0')
+                                                         : (++p, conv.precision);
         }
         if (*p == u'l' || *p == u'w') {
             ++p;
         } else if (*p == u'h') {
-            spec.narrow = true;
+            conv.narrow = true;
             ++p;
         } else if (p[0] == u'I' && p[1] == u'6' && p[2] == u'4') {
-            spec.wide64 = true;
+            conv.wide64 = true;
             p += 3;
         }
         WCHAR type = *p;
         switch (type) {
         case u'd':
         case u'i': {
-            long long v = spec.wide64 ? va_arg(args, long long) : va_arg(args, int);
+            long long v = conv.wide64 ? va_arg(args, long long) : va_arg(args, int);
             unsigned long long m = v < 0 ? 0ull - static_cast<unsigned long long>(v)
                                          : static_cast<unsigned long long>(v);
-            formatInteger(out, spec, type, m, v < 0);
+            formatInteger(out, conv, type, m, v < 0);
             break;
         }
         case u'u':
         case u'x':
         case u'X': {
             unsigned long long v =
-                spec.wide64 ? va_arg(args, unsigned long long) : va_arg(args, unsigned int);
-            formatInteger(out, spec, type, v, false);
+                conv.wide64 ? va_arg(args, unsigned long long) : va_arg(args, unsigned int);
+            formatInteger(out, conv, type, v, false);
             break;
         }
         case u'c':
         case u'C': {
             int c = va_arg(args, int);
-            WCHAR ch = (type == u'C' || spec.narrow)
+            WCHAR ch = (type == u'C' || conv.narrow)
                            ? static_cast<WCHAR>(static_cast<unsigned char>(c))
                            : static_cast<WCHAR>(c);
             WCHAR one[2] = {ch, 0};
-            Spec single = spec;
+            Conversion single = conv;
             single.precision = 1;
             formatString(out, single, one);
             break;
         }
         case u's':
         case u'S':
-            if (type == u'S' || spec.narrow)
-                formatString(out, spec, va_arg(args, const char*));
+            if (type == u'S' || conv.narrow)
+                formatString(out, conv, va_arg(args, const char*));
             else
-                formatString(out, spec, va_arg(args, const char16_t*));
+                formatString(out, conv, va_arg(args, const char16_t*));
             break;
         case 0:
             // A lone '%' at the end of the format: copy what was there.
