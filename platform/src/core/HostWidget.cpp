@@ -54,6 +54,5 @@ void HostWidget::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-bool HostWidget::event(QEvent* event) { return QWidget::event(event); }
 
 } // namespace winapi

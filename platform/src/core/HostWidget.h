@@ -19,7 +19,6 @@ class HostWidget : public QWidget {
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
-    bool event(QEvent* event) override;
 
   private:
     HWND m_hwnd;

@@ -43,8 +43,6 @@ bool parseItems(const uint8_t*& p, const uint8_t* end, MenuObject& menu) {
     return false;
 }
 
-QWidget* g_unusedBar = nullptr;
-
 void addItems(Window& w, QWidget* target, const MenuObject& menu) {
     HWND hwnd = w.hwnd;
     for (const MenuItem& item : menu.items) {
@@ -77,7 +75,6 @@ void attachMenuBar(Window& w) {
     bar->setObjectName("winapi_menubar");
     bar->setNativeMenuBar(false);
     addItems(w, bar, *menu);
-    (void)g_unusedBar;
 }
 
 QWidget* menuBarOf(Window& w) {

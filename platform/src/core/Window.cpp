@@ -148,8 +148,6 @@ static QWidget* parentClientWidget(HWND parent) {
     return p ? p->client.data() : nullptr;
 }
 
-static void destroyRecursive(HWND hwnd);
-
 } // namespace winapi
 
 using namespace winapi;
@@ -257,10 +255,6 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
         w.frame = frame;
         w.client = client;
         if (w.menu) attachMenuBar(w);
-        if (Window* owner = findWindow(parent)) {
-            // Owned popups stay above their owner, as Windows keeps them.
-            (void)owner;
-        }
         client->setFocusPolicy(Qt::StrongFocus);
     }
     if (!cls->createWidget) {

@@ -193,9 +193,6 @@ HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {
     }
     ico.append(images);
     auto* object = new IconObject;
-    QImage image;
-    QBuffer buffer(&ico);
-    buffer.open(QIODevice::ReadOnly);
     QPixmap pixmap;
     if (pixmap.loadFromData(ico, "ICO")) object->icon.addPixmap(pixmap);
     return reinterpret_cast<HICON>(object);
