@@ -121,6 +121,43 @@ TEST(Files, RecordFileIsReadableWhileItGrows) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
+// Reads are served from a read-ahead buffer: byte-sized reads across its
+// refills, a large read after small ones, and a write after reads (which must
+// land at the position the reads reached, not after the read-ahead).
+TEST(Files, SmallReadsLargeReadsAndWritesKeepThePosition) {
+    TempDir dir;
+    const std::string path = dir.path() + "/replay.pgl";
+    std::string content;
+    for (int i = 0; content.size() < 100000; ++i) content += "$GPGGA,line " + std::to_string(i) + "\r\n";
+    std::ofstream(path, std::ios::binary) << content;
+
+    HANDLE h = openFile(path, GENERIC_READ, 0, OPEN_EXISTING);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::string seen;
+    char c = 0;
+    DWORD got = 0;
+    while (seen.size() < 50000 && ReadFile(h, &c, 1, &got, nullptr) && got == 1) seen += c;
+    std::string rest(content.size(), '\0');
+    ASSERT_TRUE(ReadFile(h, rest.data(), static_cast<DWORD>(rest.size()), &got, nullptr));
+    seen += rest.substr(0, got);
+    // The large read may stop at the read-ahead's end; the remainder follows.
+    while (ReadFile(h, rest.data(), static_cast<DWORD>(rest.size()), &got, nullptr) && got > 0)
+        seen += rest.substr(0, got);
+    EXPECT_EQ(seen, content);
+    EXPECT_TRUE(CloseHandle(h));
+
+    h = openFile(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    char head[4];
+    ASSERT_TRUE(ReadFile(h, head, 4, &got, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(h, "XY", 2, &written, nullptr));
+    ASSERT_TRUE(ReadFile(h, &c, 1, &got, nullptr));
+    EXPECT_EQ(c, content[6]);
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(readAll(path), content.substr(0, 4) + "XY" + content.substr(6));
+}
+
 TEST(Files, ExclusiveOpenKeepsOthersOutAndIsNotTruncated) {
     TempDir dir;
     std::string path = dir.path() + "/replay.pgl";

@@ -12,7 +12,10 @@
 #include "kernel/PathMapping.h"
 #include "kernel/SerialPort.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -22,26 +25,53 @@ using namespace winapi::kernel;
 
 namespace {
 
+// Small reads (the reader takes a replay file one byte at a time) are served
+// from a read-ahead buffer, so a byte costs no system call. A write first
+// moves the descriptor back over what was read ahead and not yet taken, so
+// reads and writes on one handle see the file position Windows would have.
 class FileObject : public KernelObject {
   public:
     explicit FileObject(int fd) : fd_(fd) {}
     ~FileObject() override { ::close(fd_); }
 
     BOOL read(void* buffer, DWORD count, DWORD* done) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto* out = static_cast<unsigned char*>(buffer);
+        DWORD got = takeBuffered(out, count);
+        if (got == count) {
+            if (done) *done = got;
+            return TRUE;
+        }
         ssize_t n;
         do {
-            n = ::read(fd_, buffer, count);
+            if (count - got >= sizeof ahead_)
+                n = ::read(fd_, out + got, count - got);
+            else
+                n = ::read(fd_, ahead_, sizeof ahead_);
         } while (n < 0 && errno == EINTR);
         if (n < 0) {
-            if (done) *done = 0;
+            if (done) *done = got;
+            if (got > 0) return TRUE;
             SetLastError(errno == EBADF ? ERROR_ACCESS_DENIED : win32ErrorFromErrno(errno));
             return FALSE;
         }
-        if (done) *done = static_cast<DWORD>(n); // 0 at the end of the file, with success
+        if (count - got >= sizeof ahead_) {
+            got += static_cast<DWORD>(n);
+        } else {
+            head_ = 0;
+            tail_ = static_cast<size_t>(n);
+            got += takeBuffered(out + got, count - got);
+        }
+        if (done) *done = got; // 0 at the end of the file, with success
         return TRUE;
     }
 
     BOOL write(const void* buffer, DWORD count, DWORD* done) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (head_ != tail_) {
+            ::lseek(fd_, -static_cast<off_t>(tail_ - head_), SEEK_CUR);
+            head_ = tail_ = 0;
+        }
         auto* p = static_cast<const unsigned char*>(buffer);
         DWORD written = 0;
         while (written < count) {
@@ -60,7 +90,18 @@ class FileObject : public KernelObject {
     }
 
   private:
+    DWORD takeBuffered(unsigned char* out, DWORD count) {
+        DWORD n = static_cast<DWORD>(std::min<size_t>(count, tail_ - head_));
+        if (n) std::memcpy(out, ahead_ + head_, n);
+        head_ += n;
+        return n;
+    }
+
     int fd_;
+    std::mutex mutex_;
+    unsigned char ahead_[16384];
+    size_t head_ = 0;
+    size_t tail_ = 0;
 };
 
 bool equalsNoCase(WCHAR a, char b) {
