@@ -134,6 +134,81 @@ TEST(Messaging, CrossThreadSendIsHandledWhileOwnerWaitsInGetMessage) {
     DestroyWindow(hwnd);
 }
 
+namespace {
+
+std::atomic<long> g_streamExpected{0};
+std::atomic<long> g_streamOutOfOrder{0};
+std::atomic<bool> g_streamHandling{false};
+std::atomic<long> g_streamOverlaps{0};
+
+LRESULT CALLBACK StreamProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_USER + 4) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (g_streamHandling.exchange(true)) ++g_streamOverlaps;
+    if (static_cast<long>(wParam) != g_streamExpected) ++g_streamOutOfOrder;
+    g_streamExpected = static_cast<long>(wParam) + 1;
+    g_streamHandling = false;
+    return static_cast<LRESULT>(wParam) + 1;
+}
+
+} // namespace
+
+// A thread sending back to back (as the reader hands over lines) has each
+// message handled once, in order, with its own result, while Qt's events,
+// posted messages and timers still get their turn during the stream.
+TEST(Messaging, SendStreamIsServedInOrderWithoutStarvingTheLoop) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = StreamProc;
+    wc.hInstance = winapi::mainInstance();
+    wc.lpszClassName = u"StreamWindow";
+    RegisterClassExW(&wc);
+    HWND hwnd = CreateWindowExW(0, u"StreamWindow", u"s", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                                nullptr, winapi::mainInstance(), nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    g_streamExpected = 0;
+    g_streamOutOfOrder = 0;
+    g_streamOverlaps = 0;
+
+    std::atomic<bool> streaming{true};
+    std::atomic<long> wrongResults{0};
+    std::atomic<long> sent{0};
+    std::thread sender([&] {
+        const DWORD start = GetTickCount();
+        for (long i = 0; GetTickCount() - start < 400; ++i) {
+            if (SendMessageW(hwnd, WM_USER + 4, static_cast<WPARAM>(i), 0) != i + 1) ++wrongResults;
+            sent = i + 1;
+            if (i == 100) PostMessageW(hwnd, WM_USER + 5, 0, 0);
+        }
+        streaming = false;
+        PostMessageW(hwnd, WM_USER + 6, 0, 0);
+    });
+    int qtTicksDuringStream = 0;
+    QTimer qtTimer;
+    QObject::connect(&qtTimer, &QTimer::timeout, [&] { qtTicksDuringStream += streaming ? 1 : 0; });
+    qtTimer.start(20);
+    SetTimer(hwnd, 9, 20, nullptr);
+    int timerTicksDuringStream = 0;
+    bool postedDuringStream = false;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0)) {
+        if (msg.message == WM_TIMER && streaming) ++timerTicksDuringStream;
+        if (msg.message == WM_USER + 5) postedDuringStream = streaming;
+        if (msg.message == WM_USER + 6) break;
+        DispatchMessageW(&msg);
+    }
+    sender.join();
+    KillTimer(hwnd, 9);
+    DestroyWindow(hwnd);
+    EXPECT_GT(sent.load(), 200);
+    EXPECT_EQ(g_streamExpected.load(), sent.load());
+    EXPECT_EQ(g_streamOutOfOrder.load(), 0);
+    EXPECT_EQ(g_streamOverlaps.load(), 0);
+    EXPECT_EQ(wrongResults.load(), 0);
+    EXPECT_TRUE(postedDuringStream);
+    EXPECT_GE(qtTicksDuringStream, 3);
+    EXPECT_GE(timerTicksDuringStream, 3);
+}
+
 TEST(Messaging, SendToDestroyedWindowFailsAndPendingSendsComplete) {
     HWND hwnd = makeWindow();
     std::atomic<LRESULT> result{-1};
@@ -142,7 +217,8 @@ TEST(Messaging, SendToDestroyedWindowFailsAndPendingSendsComplete) {
         queued = true;
         result = SendMessageW(hwnd, WM_USER + 1, 0, 0);
     });
-    while (!queued) Sleep(1);
+    while (!queued)
+        Sleep(1);
     Sleep(50);
     DestroyWindow(hwnd); // the waiting sender is released with 0
     sender.join();
@@ -182,7 +258,9 @@ void sendKey(QWidget* widget, int key, Qt::KeyboardModifiers mods) {
     QCoreApplication::sendEvent(widget, &press);
 }
 
-QWidget* widgetOf(HWND hwnd) { return winapi::findWindow(hwnd)->client; }
+QWidget* widgetOf(HWND hwnd) {
+    return winapi::findWindow(hwnd)->client;
+}
 
 } // namespace
 

@@ -128,7 +128,8 @@ TEST(Files, SmallReadsLargeReadsAndWritesKeepThePosition) {
     TempDir dir;
     const std::string path = dir.path() + "/replay.pgl";
     std::string content;
-    for (int i = 0; content.size() < 100000; ++i) content += "$GPGGA,line " + std::to_string(i) + "\r\n";
+    for (int i = 0; content.size() < 100000; ++i)
+        content += "$GPGGA,line " + std::to_string(i) + "\r\n";
     std::ofstream(path, std::ios::binary) << content;
 
     HANDLE h = openFile(path, GENERIC_READ, 0, OPEN_EXISTING);
@@ -136,7 +137,8 @@ TEST(Files, SmallReadsLargeReadsAndWritesKeepThePosition) {
     std::string seen;
     char c = 0;
     DWORD got = 0;
-    while (seen.size() < 50000 && ReadFile(h, &c, 1, &got, nullptr) && got == 1) seen += c;
+    while (seen.size() < 50000 && ReadFile(h, &c, 1, &got, nullptr) && got == 1)
+        seen += c;
     std::string rest(content.size(), '\0');
     ASSERT_TRUE(ReadFile(h, rest.data(), static_cast<DWORD>(rest.size()), &got, nullptr));
     seen += rest.substr(0, got);

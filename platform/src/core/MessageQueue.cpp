@@ -5,6 +5,15 @@
 // produced only when nothing else is waiting. The UI thread waits inside Qt's
 // event loop, and every Qt loop (including nested ones such as a file dialog)
 // serves the sent messages.
+//
+// A stream of sends from one thread (the reader handing over each received
+// line and waiting for it to be handled) would otherwise cost two sleeping
+// thread switches and one pass of Qt's event loop per message. When sends
+// follow each other closely, the owner, having replied, watches its queue for
+// a short moment before going back to Qt, and a sender whose target is
+// watching watches for its reply instead of sleeping; each message is still
+// handled on its own, in order, while its sender waits. The owner returns to
+// Qt at least every few milliseconds so paints, input and timers go on.
 #include "core/MessageQueue.h"
 
 #include "core/Input.h"
@@ -15,6 +24,7 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -33,9 +43,16 @@ struct SentMessage {
     WPARAM wParam;
     LPARAM lParam;
     LRESULT result = 0;
-    bool done = false;
+    std::atomic<bool> done{false}; // set after result, under the sender's lock
     ThreadQueue* sender = nullptr;
+    Clock::time_point queuedAt;
 };
+
+// How long an owner watches for the next send after a reply, and a sender
+// for its reply; and how long an owner may keep serving before Qt runs.
+constexpr auto kWatchNextSend = std::chrono::microseconds(200);
+constexpr auto kWatchReply = std::chrono::microseconds(500);
+constexpr auto kServeSlice = std::chrono::milliseconds(8);
 
 struct Timer {
     HWND hwnd;
@@ -55,6 +72,13 @@ struct ThreadQueue {
     int quitCode = 0;
     bool qt = false; // the thread runs Qt's event loop
     int handlingSent = 0;
+    std::atomic<size_t> sentWaiting{0}; // sent.size(), for watching without the lock
+    bool watching = false; // the owner will look at `sent` again before it sleeps (lock)
+    std::atomic<bool> wakePosted{false}; // a Qt call to serve sent messages is on its way
+    // Owner only: when the last reply went out, and whether the sends come
+    // close enough after replies for watching to pay.
+    Clock::time_point lastReply{};
+    bool sendsClose = false;
 };
 
 std::mutex g_queuesMutex;
@@ -85,16 +109,38 @@ ThreadQueue& currentQueue() {
     return *q;
 }
 
+void serveSentFromQt();
+
 // Wakes the owner of `q` wherever it waits: its condition variable, or Qt's
-// event loop (with a call that serves sent messages from any nested loop).
+// event loop (with a call that serves sent messages from any nested loop;
+// one such call on its way serves every message sent before it runs).
 void wake(ThreadQueue& q, bool sentMessage) {
     q.cv.notify_all();
     if (!q.qt) return;
     if (QCoreApplication* app = QCoreApplication::instance()) {
-        if (sentMessage)
-            QMetaObject::invokeMethod(app, [] { processSentMessages(); }, Qt::QueuedConnection);
-        else if (auto* d = QAbstractEventDispatcher::instance(app->thread()))
+        if (sentMessage) {
+            if (!q.wakePosted.exchange(true))
+                QMetaObject::invokeMethod(app, &serveSentFromQt, Qt::QueuedConnection);
+        } else if (auto* d = QAbstractEventDispatcher::instance(app->thread())) {
             d->wakeUp();
+        }
+    }
+}
+
+// Spins until `ready` holds or `limit` has passed, yielding now and then so
+// that on a busy machine the thread being waited for gets to run.
+template <typename Ready> bool watchFor(Ready ready, Clock::duration limit) {
+    const auto until = Clock::now() + limit;
+    for (unsigned i = 1;; ++i) {
+        if (ready()) return true;
+        if ((i & 63) == 0) {
+            if (Clock::now() >= until) return false;
+            std::this_thread::yield();
+        } else {
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+        }
     }
 }
 
@@ -134,32 +180,67 @@ bool ownerOf(HWND hwnd, std::thread::id* id) {
 
 } // namespace
 
-void processSentMessages() {
+namespace {
+
+// Serves the sent messages waiting for this thread. With `watch`, after a
+// reply it keeps watching for the next send while sends have been following
+// replies closely, for at most one serving slice.
+void serveSent(bool watch) {
     ThreadQueue& q = currentQueue();
+    const auto sliceEnd = Clock::now() + kServeSlice;
     while (true) {
         SentMessage* sm = nullptr;
         {
-            std::lock_guard<std::mutex> lock(q.mutex);
+            std::unique_lock<std::mutex> lock(q.mutex);
+            if (q.sent.empty() && watch && q.sendsClose && Clock::now() < sliceEnd) {
+                q.watching = true;
+                lock.unlock();
+                bool seen =
+                    watchFor([&] { return q.sentWaiting.load(std::memory_order_acquire) > 0; },
+                             kWatchNextSend);
+                lock.lock();
+                q.watching = false;
+                if (!seen && q.sent.empty()) q.sendsClose = false;
+            }
             if (q.sent.empty()) return;
             sm = q.sent.front();
             q.sent.pop_front();
+            q.sentWaiting.store(q.sent.size(), std::memory_order_release);
         }
+        if (q.lastReply != Clock::time_point{})
+            q.sendsClose = sm->queuedAt - q.lastReply < kWatchNextSend;
         ++q.handlingSent;
         LRESULT result = callProc(sm->hwnd, sm->message, sm->wParam, sm->lParam);
         --q.handlingSent;
         ThreadQueue* sender = sm->sender;
-        std::lock_guard<std::mutex> lock(sender->mutex);
-        sm->result = result;
-        sm->done = true;
-        sender->cv.notify_all();
+        {
+            std::lock_guard<std::mutex> lock(sender->mutex);
+            sm->result = result;
+            sm->done.store(true, std::memory_order_release);
+            sender->cv.notify_all();
+        }
+        q.lastReply = Clock::now();
     }
+}
+
+// Runs from Qt's event loop, posted by a sender.
+void serveSentFromQt() {
+    currentQueue().wakePosted.store(false);
+    serveSent(true);
+}
+
+} // namespace
+
+void processSentMessages() {
+    serveSent(false);
 }
 
 void forgetWindowMessages(HWND hwnd) {
     std::vector<std::shared_ptr<ThreadQueue>> queues;
     {
         std::lock_guard<std::mutex> lock(g_queuesMutex);
-        for (auto& [id, q] : g_queues) queues.push_back(q);
+        for (auto& [id, q] : g_queues)
+            queues.push_back(q);
     }
     for (auto& q : queues) {
         std::vector<SentMessage*> orphans;
@@ -170,18 +251,20 @@ void forgetWindowMessages(HWND hwnd) {
                 if ((*it)->hwnd == hwnd) {
                     orphans.push_back(*it);
                     it = s.erase(it);
+                    q->sentWaiting.store(s.size(), std::memory_order_release);
                 } else {
                     ++it;
                 }
             }
             auto& p = q->posted;
-            p.erase(std::remove_if(p.begin(), p.end(), [&](const MSG& m) { return m.hwnd == hwnd; }),
-                    p.end());
+            p.erase(
+                std::remove_if(p.begin(), p.end(), [&](const MSG& m) { return m.hwnd == hwnd; }),
+                p.end());
         }
         for (SentMessage* sm : orphans) {
             std::lock_guard<std::mutex> lock(sm->sender->mutex);
             sm->result = 0;
-            sm->done = true;
+            sm->done.store(true, std::memory_order_release);
             sm->sender->cv.notify_all();
         }
     }
@@ -227,7 +310,8 @@ bool nextMessage(MSG* msg, HWND filter, UINT min, UINT max, bool remove, bool wa
                 msg->wParam = t.id;
                 msg->lParam = reinterpret_cast<LPARAM>(t.proc);
                 msg->time = static_cast<DWORD>(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count());
+                    std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch())
+                        .count());
                 if (remove) t.due = now + std::chrono::milliseconds(t.elapse);
                 return true;
             }
@@ -248,7 +332,8 @@ bool nextMessage(MSG* msg, HWND filter, UINT min, UINT max, bool remove, bool wa
                     waker->setSingleShot(true);
                     QObject::connect(waker, &QTimer::timeout, [] {});
                 }
-                auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(nextDue - now).count();
+                auto ms =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(nextDue - now).count();
                 waker->start(static_cast<int>(std::max<long long>(ms, 0) + 1));
             }
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -315,13 +400,19 @@ LRESULT WINAPI SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
     ThreadQueue& self = currentQueue();
     ThreadQueue& target = queueOf(owner);
-    SentMessage sm{hwnd, message, wParam, lParam};
-    sm.sender = &self;
+    SentMessage sm{hwnd, message, wParam, lParam, 0, false, &self, Clock::now()};
+    bool targetWatching;
     {
         std::lock_guard<std::mutex> lock(target.mutex);
         target.sent.push_back(&sm);
+        target.sentWaiting.store(target.sent.size(), std::memory_order_release);
+        targetWatching = target.watching;
     }
-    wake(target, true);
+    // A watching owner looks at its queue again before it sleeps: no wake.
+    if (!targetWatching) wake(target, true);
+    // Its reply then usually comes within microseconds: watch for it too.
+    if (targetWatching)
+        watchFor([&] { return sm.done.load(std::memory_order_acquire); }, kWatchReply);
     // Wait for the reply; meanwhile serve messages sent to this thread.
     while (true) {
         {
@@ -333,7 +424,9 @@ LRESULT WINAPI SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-BOOL WINAPI InSendMessage(void) { return currentQueue().handlingSent > 0; }
+BOOL WINAPI InSendMessage(void) {
+    return currentQueue().handlingSent > 0;
+}
 
 void WINAPI PostQuitMessage(int code) {
     ThreadQueue& q = currentQueue();
@@ -353,7 +446,8 @@ LRESULT WINAPI DispatchMessageW(const MSG* msg) {
     return callProc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
-LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam,
+                               LPARAM lParam) {
     return proc ? proc(hwnd, message, wParam, lParam) : 0;
 }
 
@@ -387,7 +481,8 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
 BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
     ThreadQueue& q = currentQueue();
     auto& t = q.timers;
-    auto it = std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id; });
+    auto it = std::find_if(t.begin(), t.end(),
+                           [&](const Timer& x) { return x.hwnd == hwnd && x.id == id; });
     if (it == t.end()) {
         SetLastError(1402); // ERROR_INVALID_TIMER_HANDLE... as Windows reports
         return FALSE;
