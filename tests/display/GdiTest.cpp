@@ -6,7 +6,9 @@
 #include "res/Resources.h"
 #include "resource.h"
 
+#include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <string>
 #include <vector>
 
@@ -291,6 +293,101 @@ TEST(Gdi, EllipseFillsWithTheBrushAndOutlinesSolidWithAWidePen) {
         while (y < 40 && s.at(x, y) == kBlack)
             ++y;
         EXPECT_EQ(s.at(x, y), kRed) << "column " << x;
+    }
+}
+
+// Markers and labels are copied from images drawn once. The copies must be
+// exactly what drawing gives, over any background and at any position, and
+// a figure must never be taken for another (other pen, brush, colour, text).
+TEST(Gdi, RepeatedFiguresAndTextsEqualDirectDrawing) {
+    struct Case {
+        const char* name;
+        int penStyle, penWidth;
+        COLORREF penColor, brushColor, textColor;
+        const char16_t* text; // null: an ellipse
+        UINT format;
+    } cases[] = {
+        {"wide dashed red ellipse", PS_DASH, 2, kRed, kWhite, 0, nullptr, 0},
+        {"same size, blue pen", PS_DASH, 2, kBlue, kWhite, 0, nullptr, 0},
+        {"same pen, green brush", PS_DASH, 2, kBlue, 0x00FF00, 0, nullptr, 0},
+        {"thin dashed ellipse", PS_DASH, 1, kBlack, kWhite, 0, nullptr, 0},
+        {"magenta number", PS_SOLID, 1, 0, kWhite, 0xFF00FF, u"07", 0},
+        {"same number, black", PS_SOLID, 1, 0, kWhite, kBlack, u"07", 0},
+        {"centred label", PS_SOLID, 1, 0, kWhite, kBlue, u"Lat 48.1173",
+         DT_CENTER | DT_VCENTER | DT_SINGLELINE},
+    };
+    // Reference: the same figure drawn straight with Qt on the same background.
+    auto reference = [](const Case& c, QImage image, int left, int top) {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        auto qcolor = [](COLORREF v) { return QColor(GetRValue(v), GetGValue(v), GetBValue(v)); };
+        if (!c.text) {
+            int w = c.penWidth;
+            QRectF box(left + w / 2.0, top + w / 2.0, 22 - w, 18 - w);
+            p.setPen(Qt::NoPen);
+            p.setBrush(qcolor(c.brushColor));
+            p.drawEllipse(box);
+            QPen pen(qcolor(c.penColor));
+            pen.setWidth(w);
+            if (w == 1) pen.setDashPattern({18, 6});
+            p.setPen(pen);
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(box);
+        } else {
+            const QFont& font = winapi::systemFont()->font;
+            QFontMetrics m(font);
+            QString text = QString::fromUtf16(c.text);
+            int x = left, y = top;
+            if (c.format & DT_CENTER) x = left + (60 - m.horizontalAdvance(text)) / 2;
+            if (c.format & DT_VCENTER) y = top + (18 - m.height()) / 2;
+            p.setClipRect(QRect(left, top, 60, 18));
+            p.setFont(font);
+            p.setPen(qcolor(c.textColor));
+            p.drawText(QPoint(x, y + m.ascent()), text);
+        }
+        return image;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Surface s(100, 60);
+        // A striped background shows any pixel the copy would wrongly cover.
+        HBRUSH stripe = CreateSolidBrush(0x808080);
+        for (int x = 0; x < 100; x += 3) {
+            RECT r{x, 0, x + 1, 60};
+            FillRect(s.dc, &r, stripe);
+        }
+        DeleteObject(stripe);
+        QImage before =
+            winapi::findGdi<winapi::Bitmap>(s.bitmap, winapi::GdiType::Bitmap)->image.copy();
+        HPEN pen = CreatePen(c.penStyle, c.penWidth, c.penColor);
+        HBRUSH brush = CreateSolidBrush(c.brushColor);
+        HGDIOBJ oldPen = SelectObject(s.dc, pen);
+        HGDIOBJ oldBrush = SelectObject(s.dc, brush);
+        SetBkMode(s.dc, TRANSPARENT);
+        SetTextColor(s.dc, c.textColor);
+        QImage expected = before;
+        // Twice at other places: the second time comes from the copy.
+        for (QPoint at : {QPoint(5, 7), QPoint(37, 30)}) {
+            if (c.text) {
+                RECT rc{at.x(), at.y(), at.x() + 60, at.y() + 18};
+                DrawTextW(s.dc, reinterpret_cast<LPCWSTR>(c.text), -1, &rc, c.format);
+            } else {
+                Ellipse(s.dc, at.x(), at.y(), at.x() + 22, at.y() + 18);
+            }
+            expected = reference(c, expected, at.x(), at.y());
+        }
+        SelectObject(s.dc, oldPen);
+        SelectObject(s.dc, oldBrush);
+        DeleteObject(pen);
+        DeleteObject(brush);
+        QImage got =
+            winapi::findGdi<winapi::Bitmap>(s.bitmap, winapi::GdiType::Bitmap)->image.copy();
+        int differing = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 100; ++x)
+                differing += got.pixel(x, y) != expected.pixel(x, y);
+        EXPECT_EQ(differing, 0);
+        EXPECT_NE(got, before);
     }
 }
 

@@ -6,12 +6,51 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QPaintEvent>
+#include <QTimerEvent>
 
 namespace winapi {
 
 HostWidget::HostWidget(HWND hwnd, QWidget* parent, bool isFrame)
     : QWidget(parent), m_hwnd(hwnd), m_isFrame(isFrame) {
     setProperty(kHwndProperty, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(hwnd)));
+}
+
+// Qt asks a top-level widget to paint its dirty region with an update
+// request; while the last paint is younger than a frame interval the request
+// is held back (the dirty region stays recorded) and served when the interval
+// ends. A stream of received lines thus costs a few paints per second of
+// screen time instead of one per line. Paints asked for synchronously
+// (UpdateWindow) are not held back.
+bool HostWidget::event(QEvent* event) {
+    if (event->type() == QEvent::UpdateRequest && isWindow()) {
+        auto now = std::chrono::steady_clock::now();
+        auto due = m_lastFlush + kFrameInterval;
+        if (now < due) {
+            if (!m_flushTimer.isActive()) {
+                auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - now);
+                m_flushTimer.start(static_cast<int>(wait.count()), Qt::PreciseTimer, this);
+            }
+            return true;
+        }
+        m_flushTimer.stop();
+        m_lastFlush = now;
+    }
+    return QWidget::event(event);
+}
+
+void HostWidget::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_flushTimer.timerId()) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    flushUpdates();
+}
+
+void HostWidget::flushUpdates() {
+    m_flushTimer.stop();
+    m_lastFlush = std::chrono::steady_clock::now();
+    QEvent request(QEvent::UpdateRequest);
+    QWidget::event(&request);
 }
 
 void HostWidget::paintEvent(QPaintEvent* event) {
@@ -53,6 +92,5 @@ void HostWidget::changeEvent(QEvent* event) {
     }
     QWidget::changeEvent(event);
 }
-
 
 } // namespace winapi

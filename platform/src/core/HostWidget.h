@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <QBasicTimer>
 #include <QWidget>
+#include <chrono>
 
 namespace winapi {
 
@@ -15,14 +17,24 @@ class HostWidget : public QWidget {
     HostWidget(HWND hwnd, QWidget* parent, bool isFrame);
     HWND hwnd() const { return m_hwnd; }
 
+    // Top-level windows repaint at most once per frame interval: updates
+    // asked for within one interval are painted together when it ends.
+    static constexpr std::chrono::milliseconds kFrameInterval{16};
+
   protected:
+    bool event(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
+    void flushUpdates();
+
     HWND m_hwnd;
     bool m_isFrame;
+    std::chrono::steady_clock::time_point m_lastFlush{};
+    QBasicTimer m_flushTimer;
 };
 
 // Property on every widget that belongs to a window (frame, client, control).

@@ -1,6 +1,7 @@
 // Filling rectangles, ellipses and bit-block transfer. Everything is drawn
 // without antialiasing, on whole pixels, the way GDI draws.
 #include "gdi/DeviceContext.h"
+#include "gdi/Sprites.h"
 
 #include <QPainterPath>
 #include <algorithm>
@@ -38,18 +39,23 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     if (width <= 0 || height <= 0) return TRUE;
     Brush* brush = dc->brush;
     Pen* pen = dc->pen;
-    paintOn(*dc, [&](QPainter& p) {
-        // The figure covers the bounding box without its right and bottom
-        // edges: the interior is filled with the brush and the outline lies
-        // inside the box along its border, pen width pixels thick.
-        bool outlined = pen && pen->style != kPsNull;
-        int w = outlined ? std::max(pen->width, 1) : 0;
-        qreal inset = w / 2.0;
-        if (brush && !brush->hollow) {
+    bool filled = brush && !brush->hollow;
+    bool outlined = pen && pen->style != kPsNull;
+    int w = outlined ? std::max(pen->width, 1) : 0;
+    if (!filled && !outlined) return TRUE;
+    // The figure covers the bounding box without its right and bottom edges:
+    // the interior is filled with the brush and the outline lies inside the
+    // box along its border, pen width pixels thick. It is drawn once per
+    // size, pen and brush into a sprite with a margin for the outline.
+    const int margin = w + 1;
+    auto render = [=](QPainter& p) {
+        qreal inset = w / 2.0 + margin;
+        QRectF box(inset, inset, width - w, height - w);
+        if (filled) {
             // Filled up to the middle of the outline, which covers the rest.
             p.setPen(Qt::NoPen);
             p.setBrush(brush->color);
-            p.drawEllipse(QRectF(left + inset, top + inset, width - w, height - w));
+            p.drawEllipse(box);
         }
         if (outlined) {
             QPen qpen(pen->color);
@@ -61,9 +67,19 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
             }
             p.setPen(qpen);
             p.setBrush(Qt::NoBrush);
-            p.drawEllipse(QRectF(left + inset, top + inset, width - w, height - w));
+            p.drawEllipse(box);
         }
-    });
+    };
+    QString key = QStringLiteral("ellipse %1x%2 pen %3/%4/%5 brush %6")
+                      .arg(width)
+                      .arg(height)
+                      .arg(outlined ? pen->style : -1)
+                      .arg(w)
+                      .arg(outlined ? pen->color.rgba() : 0u)
+                      .arg(filled ? brush->color.rgba() : 0u);
+    QSize size(width + 2 * margin, height + 2 * margin);
+    QPoint at(left - margin, top - margin);
+    paintOn(*dc, [&](QPainter& p) { drawSprite(p, key, size, at, render); });
     return TRUE;
 }
 

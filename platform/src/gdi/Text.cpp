@@ -7,11 +7,37 @@
 // DT_NOCLIP is given.
 #include "core/Window.h"
 #include "gdi/DeviceContext.h"
+#include "gdi/Sprites.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QStringList>
+#include <mutex>
 
 using namespace winapi;
+
+namespace {
+
+// Widths of the lines drawn, per font: measuring shapes the text, and a
+// window repaints the same labels and numbers over and over. Bounded; when
+// full it starts again from empty.
+int lineWidth(const QFontMetrics& metrics, const QString& fontKey, const QString& line) {
+    static std::mutex mutex;
+    static auto* widths = new QHash<QString, int>; // lives as long as the process
+    const QString key = fontKey + QLatin1Char('\n') + line;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        auto it = widths->constFind(key);
+        if (it != widths->constEnd()) return *it;
+    }
+    int width = metrics.horizontalAdvance(line);
+    std::lock_guard<std::mutex> lock(mutex);
+    if (widths->size() >= 1024) widths->clear();
+    widths->insert(key, width);
+    return width;
+}
+
+} // namespace
 
 int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) {
     Dc* dc = findDc(hdc);
@@ -45,6 +71,12 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
     QColor color = fromColorRef(dc->textColor);
     QColor background = fromColorRef(dc->bkColor);
     bool opaque = dc->bkMode == OPAQUE;
+    const QString fontKey = font.key();
+    // Unsmoothed text is drawn from sprites: its pixels are the text colour
+    // or untouched, so a copy equals drawing it.
+    const bool sprites = (font.styleStrategy() & QFont::NoAntialias) != 0;
+    const int margin = lineHeight;
+    const int ascent = metrics.ascent();
     paintOn(*dc, [&](QPainter& p) {
         if (!(format & DT_NOCLIP))
             p.setClipRect(QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top),
@@ -53,14 +85,24 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
         p.setPen(color);
         int y = top;
         for (const QString& line : lines) {
-            int width = metrics.horizontalAdvance(line);
+            int width = lineWidth(metrics, fontKey, line);
             int x = rc.left;
             if (format & DT_CENTER)
                 x = rc.left + (rc.right - rc.left - width) / 2;
             else if (format & DT_RIGHT)
                 x = rc.right - width;
             if (opaque) p.fillRect(QRect(x, y, width, lineHeight), background);
-            p.drawText(QPoint(x, y + metrics.ascent()), line);
+            if (sprites && !line.isEmpty()) {
+                QString key = QStringLiteral("text %1 %2 ").arg(fontKey).arg(color.rgba()) + line;
+                drawSprite(p, key, QSize(width + 2 * margin, lineHeight + 2 * margin),
+                           QPoint(x - margin, y - margin), [&](QPainter& sp) {
+                               sp.setFont(font);
+                               sp.setPen(color);
+                               sp.drawText(QPoint(margin, margin + ascent), line);
+                           });
+            } else {
+                p.drawText(QPoint(x, y + ascent), line);
+            }
             y += lineHeight;
         }
     });

@@ -1,0 +1,26 @@
+// Figures and texts that a window draws again and again (the sky plot's
+// markers and labels, repainted with every fix) are rendered once into a
+// small transparent image and then copied. Only drawings without any
+// smoothing are kept this way: each pixel is either the colour or untouched,
+// so copying the image gives exactly the pixels drawing would give, at any
+// whole-pixel position.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QPoint>
+#include <QString>
+#include <functional>
+
+namespace winapi {
+
+// Draws the figure named `key` with its top-left pixel at `at`: `render`
+// paints it once on a transparent image of `size`, in the image's own
+// coordinates; later calls with the same key copy that image.
+void drawSprite(QPainter& painter, const QString& key, QSize size, QPoint at,
+                const std::function<void(QPainter&)>& render);
+
+// Number of images held (tests).
+int spriteCount();
+
+} // namespace winapi
