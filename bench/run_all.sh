@@ -100,7 +100,7 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
 import os, subprocess, sys, time
 program, runs = sys.argv[1], int(sys.argv[2])
 r, w = os.pipe()
-x = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+x = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
                      pass_fds=[w], stderr=subprocess.DEVNULL)
 os.close(w)
 display = ":" + os.read(r, 16).decode().strip()

@@ -137,7 +137,7 @@ class Run:
     def start_x(self):
         r, w = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp"], pass_fds=[w], stderr=subprocess.DEVNULL)
+                                 "-nolisten", "tcp", "-noreset"], pass_fds=[w], stderr=subprocess.DEVNULL)
         self.procs.append(xvfb)
         os.close(w)
         number = b""
