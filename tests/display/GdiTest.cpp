@@ -366,8 +366,8 @@ TEST(Gdi, RepeatedFiguresAndTextsEqualDirectDrawing) {
         SetBkMode(s.dc, TRANSPARENT);
         SetTextColor(s.dc, c.textColor);
         QImage expected = before;
-        // Twice at other places: the second time comes from the copy.
-        for (QPoint at : {QPoint(5, 7), QPoint(37, 30)}) {
+        // At three places: drawn straight, then into the image, then copied.
+        for (QPoint at : {QPoint(5, 7), QPoint(37, 30), QPoint(70, 2)}) {
             if (c.text) {
                 RECT rc{at.x(), at.y(), at.x() + 60, at.y() + 18};
                 DrawTextW(s.dc, reinterpret_cast<LPCWSTR>(c.text), -1, &rc, c.format);

@@ -19,7 +19,7 @@ class HostWidget : public QWidget {
 
     // Top-level windows repaint at most once per frame interval: updates
     // asked for within one interval are painted together when it ends.
-    static constexpr std::chrono::milliseconds kFrameInterval{16};
+    static constexpr std::chrono::milliseconds kFrameInterval{33};
 
   protected:
     bool event(QEvent* event) override;

@@ -53,6 +53,7 @@ struct SentMessage {
 constexpr auto kWatchNextSend = std::chrono::microseconds(200);
 constexpr auto kWatchReply = std::chrono::microseconds(500);
 constexpr auto kServeSlice = std::chrono::milliseconds(8);
+constexpr int kStreamAfter = 4; // close sends in a row before the owner watches
 
 struct Timer {
     HWND hwnd;
@@ -75,10 +76,12 @@ struct ThreadQueue {
     std::atomic<size_t> sentWaiting{0}; // sent.size(), for watching without the lock
     bool watching = false; // the owner will look at `sent` again before it sleeps (lock)
     std::atomic<bool> wakePosted{false}; // a Qt call to serve sent messages is on its way
-    // Owner only: when the last reply went out, and whether the sends come
-    // close enough after replies for watching to pay.
+    // Owner only: when the last reply went out, and how many sends in a row
+    // have come within the watching time after a reply. Watching pays only
+    // in a steady stream (a replay); a live receiver's lines come one or two
+    // at a time and a watch after them would mostly spin in vain.
     Clock::time_point lastReply{};
-    bool sendsClose = false;
+    int closeSends = 0;
 };
 
 std::mutex g_queuesMutex;
@@ -192,7 +195,8 @@ void serveSent(bool watch) {
         SentMessage* sm = nullptr;
         {
             std::unique_lock<std::mutex> lock(q.mutex);
-            if (q.sent.empty() && watch && q.sendsClose && Clock::now() < sliceEnd) {
+            if (q.sent.empty() && watch && q.closeSends >= kStreamAfter &&
+                Clock::now() < sliceEnd) {
                 q.watching = true;
                 lock.unlock();
                 bool seen =
@@ -200,15 +204,16 @@ void serveSent(bool watch) {
                              kWatchNextSend);
                 lock.lock();
                 q.watching = false;
-                if (!seen && q.sent.empty()) q.sendsClose = false;
+                if (!seen && q.sent.empty()) q.closeSends = 0;
             }
             if (q.sent.empty()) return;
             sm = q.sent.front();
             q.sent.pop_front();
             q.sentWaiting.store(q.sent.size(), std::memory_order_release);
         }
-        if (q.lastReply != Clock::time_point{})
-            q.sendsClose = sm->queuedAt - q.lastReply < kWatchNextSend;
+        bool close =
+            q.lastReply != Clock::time_point{} && sm->queuedAt - q.lastReply < kWatchNextSend;
+        q.closeSends = close ? q.closeSends + 1 : 0;
         ++q.handlingSent;
         LRESULT result = callProc(sm->hwnd, sm->message, sm->wParam, sm->lParam);
         --q.handlingSent;

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QStyle>
+#include <QStyleFactory>
 
 namespace winapi {
 
@@ -18,6 +20,10 @@ void initialize(int& argc, char** argv) {
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setPixelSize(12);
         app->setFont(font);
+        // Controls drawn the classic Windows way: flat bevels, no gradients.
+        // It is also the cheapest style to paint, which counts for the
+        // console's scroll bar, repainted as every received line moves it.
+        if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) app->setStyle(style);
         app->setQuitOnLastWindowClosed(false);
     }
     static bool registered = false;

@@ -1,6 +1,7 @@
 #include "gdi/Sprites.h"
 
 #include <QHash>
+#include <QSet>
 #include <mutex>
 
 namespace winapi {
@@ -17,16 +18,37 @@ QHash<QString, QImage>& sprites() {
     return *cache;
 }
 
+QSet<QString>& seenOnce() {
+    static auto* keys = new QSet<QString>; // lives as long as the process
+    return *keys;
+}
+
 } // namespace
 
 void drawSprite(QPainter& painter, const QString& key, QSize size, QPoint at,
                 const std::function<void(QPainter&)>& render) {
     if (size.isEmpty()) return;
     QImage image;
+    bool firstUse = false;
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         auto it = sprites().constFind(key);
-        if (it != sprites().constEnd()) image = *it;
+        if (it != sprites().constEnd()) {
+            image = *it;
+        } else if (!seenOnce().contains(key)) {
+            // Drawn once only (a changing number, a time of day): not worth
+            // an image. Kept when it comes again.
+            if (seenOnce().size() >= kMaxSprites) seenOnce().clear();
+            seenOnce().insert(key);
+            firstUse = true;
+        }
+    }
+    if (firstUse) {
+        painter.save();
+        painter.translate(at);
+        render(painter);
+        painter.restore();
+        return;
     }
     if (image.isNull()) {
         image = QImage(size, QImage::Format_ARGB32_Premultiplied);
@@ -36,15 +58,11 @@ void drawSprite(QPainter& painter, const QString& key, QSize size, QPoint at,
         render(p);
         p.end();
         std::lock_guard<std::mutex> lock(g_mutex);
+        seenOnce().remove(key);
         if (sprites().size() >= kMaxSprites) sprites().clear();
         sprites().insert(key, image);
     }
     painter.drawImage(at, image);
-}
-
-int spriteCount() {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return static_cast<int>(sprites().size());
 }
 
 } // namespace winapi

@@ -14,13 +14,11 @@
 
 namespace winapi {
 
-// Draws the figure named `key` with its top-left pixel at `at`: `render`
-// paints it once on a transparent image of `size`, in the image's own
-// coordinates; later calls with the same key copy that image.
+// Draws the figure named `key` with its top-left pixel at `at`. `render`
+// paints it in its own coordinates (origin at `at`, within `size`): the
+// first time straight onto `painter`, the second time onto a transparent
+// image that later calls with the same key copy.
 void drawSprite(QPainter& painter, const QString& key, QSize size, QPoint at,
                 const std::function<void(QPainter&)>& render);
-
-// Number of images held (tests).
-int spriteCount();
 
 } // namespace winapi
