@@ -49,6 +49,7 @@
 #include <cstring>
 #include <functional>
 #include <fcntl.h>
+#include <malloc.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -149,7 +150,8 @@ int replay(const char* file, long want) {
     wnd.onLine = [&](LPCWSTR) {
         if (wnd.lines == 10000) rss10k = vmRssKb();
         if (std::getenv("APP_BENCH_RSS_TRACE") && wnd.lines % 50000 == 0)
-            std::fprintf(stderr, "lines=%ld rss_kb=%ld\n", wnd.lines, vmRssKb());
+            std::fprintf(stderr, "lines=%ld rss_kb=%ld heap_in_use_kb=%zu\n", wnd.lines, vmRssKb(),
+                         mallinfo2().uordblks / 1024);
     };
     WCHAR text[] = TEXT("Log File");
     auto start = Clock::now();

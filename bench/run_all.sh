@@ -57,7 +57,7 @@ log "resident memory, one run of 1,000,000 lines"
 APP_BENCH_RSS_TRACE=1 "$APP" replay "$work/replay.pgl" 1000000 2>"$work/memory.trace" >"$work/memory.txt"
 rss10k=$(field rss_10k_kb <"$work/memory.txt")
 rss1m=$(field rss_end_kb <"$work/memory.txt")
-rss100k=$(sed -n 's/^lines=100000 rss_kb=//p' "$work/memory.trace")
+rss100k=$(sed -n 's/^lines=100000 rss_kb=\([0-9]*\).*/\1/p' "$work/memory.trace")
 growth=$(( rss1m - rss10k ))
 growth100k=$(( rss1m - rss100k ))
 trace=$(sed -n 's/^lines=\([0-9]*\)0000 rss_kb=\([0-9]*\)/\1 \2/p' "$work/memory.trace" |
@@ -74,7 +74,7 @@ lat_c99=$(field console_p99_ms <"$work/latency.txt" | median)
 log "monitoring a 10 Hz multi-GNSS simulator at 115200 baud, $RUNS x ${MONITOR_SECONDS} s"
 mkdir -m 700 "$work/run"
 XDG_RUNTIME_DIR=$work/run "$SIM" --style gnss --rate 10 --baud 115200 --start hot \
-  --name "Bench GNSS" >/dev/null 2>&1 &
+  --stationary --name "Bench GNSS" >/dev/null 2>&1 &
 sim_pid=$!
 for _ in $(seq 50); do [ -e "$work/run/starvane/ports/Bench GNSS" ] && break; sleep 0.1; done
 for _ in $(seq "$RUNS"); do
@@ -84,6 +84,7 @@ sim_cpu=$(awk '{print ($14 + $15) / 100}' "/proc/$sim_pid/stat")
 sim_age=$(awk -v hz="$(getconf CLK_TCK)" -v up="$(cut -d' ' -f1 /proc/uptime)" '{print up - $22 / hz}' "/proc/$sim_pid/stat")
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null || true; sim_pid=
 cpu_pct=$(field cpu_share_pct <"$work/monitor.txt" | median)
+cpu_runs=$(field cpu_share_pct <"$work/monitor.txt" | sort -g | paste -sd' ')
 mon_lps=$(field lines_per_s <"$work/monitor.txt" | median)
 mon_rss=$(field rss_kb <"$work/monitor.txt" | median)
 sim_pct=$(awk -v c="$sim_cpu" -v a="$sim_age" 'BEGIN {printf "%.2f", 100 * c / a}')
@@ -184,7 +185,11 @@ cpu_model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
   echo "  (WMU_SENTENCE returned); \"in the console\" is when the console's document holds it."
   echo "- CPU: \`app_bench monitor\` opens the running simulator's port, lets 3 s pass,"
   echo "  then measures its own user + system time over $MONITOR_SECONDS s (getrusage), the"
-  echo "  window shown on the offscreen platform (paints included, no X server)."
+  echo "  window shown on the offscreen platform (paints included, no X server). The"
+  echo "  simulated receiver stands still (--stationary), as on a bench: on the route's"
+  echo "  fast stretch the intake's one-second speed-warning pause would idle the"
+  echo "  program. The single runs, sorted: $cpu_runs % (this virtual machine's cost"
+  echo "  of a thread wake-up varies from run to run)."
   echo "- Start-up: \`app_bench startup\` measures from the process's start time"
   echo "  (/proc/self/stat, 10 ms resolution) to the main window created, shown and"
   echo "  painted; the Xvfb figure starts the real program and polls xdotool for its window."

@@ -391,6 +391,41 @@ TEST(Gdi, RepeatedFiguresAndTextsEqualDirectDrawing) {
     }
 }
 
+// Off-screen bitmaps are made and deleted with every paint, and a deleted
+// one's pixels are reused: a new bitmap must still start black, whatever was
+// drawn on the one before, and one still in use is never handed out again.
+TEST(Gdi, NewBitmapStartsBlackAfterOneOfItsSizeWasDeleted) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP first = CreateCompatibleBitmap(dc, 300, 300);
+    HGDIOBJ old = SelectObject(dc, first);
+    HBRUSH white = CreateSolidBrush(kWhite);
+    RECT all{0, 0, 300, 300};
+    FillRect(dc, &all, white);
+    SelectObject(dc, old);
+    HBITMAP kept = CreateCompatibleBitmap(dc, 300, 300);
+    EXPECT_TRUE(DeleteObject(first));
+    HBITMAP second = CreateCompatibleBitmap(dc, 300, 300);
+    for (HBITMAP b : {second, kept}) {
+        old = SelectObject(dc, b);
+        int black = 0;
+        for (int y = 0; y < 300; y += 7)
+            for (int x = 0; x < 300; x += 7)
+                black += GetPixel(dc, x, y) == kBlack;
+        EXPECT_EQ(black, 43 * 43);
+        SelectObject(dc, old);
+    }
+    // Drawing on one does not show on the other.
+    old = SelectObject(dc, second);
+    FillRect(dc, &all, white);
+    SelectObject(dc, kept);
+    EXPECT_EQ(GetPixel(dc, 150, 150), kBlack);
+    SelectObject(dc, old);
+    DeleteObject(white);
+    DeleteObject(second);
+    DeleteObject(kept);
+    DeleteDC(dc);
+}
+
 // WM_PAINT sent by hand (no paint event running): BeginPaint still hands
 // out a DC, on an image nobody sees, and EndPaint releases it.
 TEST(Gdi, BeginPaintOutsideAPaintEventIsHarmless) {

@@ -6,8 +6,50 @@
 #include "res/Resources.h"
 
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 using namespace winapi;
+
+namespace winapi {
+
+namespace {
+std::mutex g_keptMutex;
+std::vector<QImage>& keptImages() {
+    static auto* kept = new std::vector<QImage>; // lives as long as the process
+    return *kept;
+}
+constexpr size_t kKeptImages = 2;
+constexpr qsizetype kKeptMinBytes = 64 * 1024;
+} // namespace
+
+void recycleBitmapImage(QImage&& image) {
+    // Only pixels nobody else shares, and only blocks worth keeping.
+    if (image.isNull() || !image.isDetached() || image.sizeInBytes() < kKeptMinBytes ||
+        image.format() != QImage::Format_RGB32)
+        return;
+    std::lock_guard<std::mutex> lock(g_keptMutex);
+    auto& kept = keptImages();
+    if (kept.size() >= kKeptImages) kept.erase(kept.begin());
+    kept.push_back(std::move(image));
+}
+
+QImage takeBitmapImage(int width, int height) {
+    {
+        std::lock_guard<std::mutex> lock(g_keptMutex);
+        auto& kept = keptImages();
+        for (auto it = kept.begin(); it != kept.end(); ++it) {
+            if (it->width() == width && it->height() == height) {
+                QImage image = std::move(*it);
+                kept.erase(it);
+                return image;
+            }
+        }
+    }
+    return QImage(width, height, QImage::Format_RGB32);
+}
+
+} // namespace winapi
 
 namespace {
 
@@ -137,7 +179,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
     // A zero size gives a 1 x 1 bitmap, as on Windows.
     if (cx == 0 || cy == 0) cx = cy = 1;
     auto* bmp = new Bitmap;
-    bmp->image = QImage(cx, cy, QImage::Format_RGB32);
+    bmp->image = takeBitmapImage(cx, cy);
     if (bmp->image.isNull()) {
         delete bmp;
         return nullptr;

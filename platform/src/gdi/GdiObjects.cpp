@@ -1,6 +1,7 @@
 // The table of live GDI objects, the stock objects, and the calls that make,
 // describe and delete brushes, pens and bitmaps.
 #include "gdi/GdiObjects.h"
+#include "gdi/Bitmaps.h"
 
 #include <atomic>
 #include <mutex>
@@ -190,6 +191,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ ho) {
         std::lock_guard<std::mutex> lock(g_mutex);
         g_live.erase(o);
     }
+    if (o->type == GdiType::Bitmap) recycleBitmapImage(std::move(static_cast<Bitmap*>(o)->image));
     delete o;
     return TRUE;
 }

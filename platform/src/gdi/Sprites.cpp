@@ -8,9 +8,13 @@ namespace winapi {
 
 namespace {
 
-// Bounded: a window that draws ever new texts (a moving position) would
-// otherwise grow it without end. When full it starts again from empty.
-constexpr int kMaxSprites = 512;
+// Bounded in bytes: a window that draws ever new texts (a moving position)
+// would otherwise grow it without end. When full it starts again from
+// empty. A sky plot's working set (markers, numbers, labels in a few
+// colours) is around two hundred kilobytes.
+constexpr qsizetype kMaxBytes = 512 * 1024;
+constexpr qsizetype kMaxSeen = 2048;
+qsizetype g_bytes = 0;
 
 std::mutex g_mutex;
 QHash<QString, QImage>& sprites() {
@@ -38,7 +42,7 @@ void drawSprite(QPainter& painter, const QString& key, QSize size, QPoint at,
         } else if (!seenOnce().contains(key)) {
             // Drawn once only (a changing number, a time of day): not worth
             // an image. Kept when it comes again.
-            if (seenOnce().size() >= kMaxSprites) seenOnce().clear();
+            if (seenOnce().size() >= kMaxSeen) seenOnce().clear();
             seenOnce().insert(key);
             firstUse = true;
         }
@@ -59,8 +63,14 @@ void drawSprite(QPainter& painter, const QString& key, QSize size, QPoint at,
         p.end();
         std::lock_guard<std::mutex> lock(g_mutex);
         seenOnce().remove(key);
-        if (sprites().size() >= kMaxSprites) sprites().clear();
-        sprites().insert(key, image);
+        if (g_bytes + image.sizeInBytes() > kMaxBytes) {
+            sprites().clear();
+            g_bytes = 0;
+        }
+        if (!sprites().contains(key)) {
+            sprites().insert(key, image);
+            g_bytes += image.sizeInBytes();
+        }
     }
     painter.drawImage(at, image);
 }

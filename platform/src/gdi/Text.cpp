@@ -71,11 +71,15 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
     QColor color = fromColorRef(dc->textColor);
     QColor background = fromColorRef(dc->bkColor);
     bool opaque = dc->bkMode == OPAQUE;
-    const QString fontKey = font.key();
+    // The stock font's key is worked out once: building it is not cheap.
+    static const QString systemKey = systemFont()->font.key();
+    const QString fontKey = (!dc->font || dc->font == systemFont()) ? systemKey : font.key();
     // Unsmoothed text is drawn from sprites: its pixels are the text colour
     // or untouched, so a copy equals drawing it.
     const bool sprites = (font.styleStrategy() & QFont::NoAntialias) != 0;
-    const int margin = lineHeight;
+    // Room around the advance for ink that overhangs it.
+    const int margin = lineHeight / 2;
+    const int vmargin = 3;
     const int ascent = metrics.ascent();
     paintOn(*dc, [&](QPainter& p) {
         if (!(format & DT_NOCLIP))
@@ -93,12 +97,13 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
                 x = rc.right - width;
             if (opaque) p.fillRect(QRect(x, y, width, lineHeight), background);
             if (sprites && !line.isEmpty()) {
-                QString key = QStringLiteral("text %1 %2 ").arg(fontKey).arg(color.rgba()) + line;
-                drawSprite(p, key, QSize(width + 2 * margin, lineHeight + 2 * margin),
-                           QPoint(x - margin, y - margin), [&](QPainter& sp) {
+                QString key = fontKey + QLatin1Char(' ') + QString::number(color.rgba()) +
+                              QLatin1Char(' ') + line;
+                drawSprite(p, key, QSize(width + 2 * margin, lineHeight + 2 * vmargin),
+                           QPoint(x - margin, y - vmargin), [&](QPainter& sp) {
                                sp.setFont(font);
                                sp.setPen(color);
-                               sp.drawText(QPoint(margin, margin + ascent), line);
+                               sp.drawText(QPoint(margin, vmargin + ascent), line);
                            });
             } else {
                 p.drawText(QPoint(x, y + ascent), line);

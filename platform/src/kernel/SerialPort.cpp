@@ -403,10 +403,10 @@ BOOL SerialPort::clearError(DWORD* errors, COMSTAT* stat) {
                                                     : win32ErrorFromErrno(errno));
         return FALSE;
     }
-    int outgoing = 0;
-    if (ioctl(fd_, TIOCOUTQ, &outgoing) != 0) outgoing = 0;
     if (errors) *errors = 0; // line errors are not reported by the tty layer here
     if (stat) {
+        int outgoing = 0;
+        if (ioctl(fd_, TIOCOUTQ, &outgoing) != 0) outgoing = 0;
         std::memset(stat, 0, sizeof *stat);
         std::lock_guard<std::mutex> lock(mutex_);
         stat->cbInQue = static_cast<DWORD>(waiting) + static_cast<DWORD>(tail_ - head_);
