@@ -308,7 +308,8 @@ class RichEditControl : public Control {
         // the document still changes at most once per interval.
         if (!m_flushTimer->isActive()) {
             qint64 since = m_sinceFlush.elapsed();
-            m_flushTimer->start(since >= kFlushDelayMs ? 0 : static_cast<int>(kFlushDelayMs - since));
+            m_flushTimer->start(since >= kFlushDelayMs ? 0
+                                                       : static_cast<int>(kFlushDelayMs - since));
         }
     }
 
@@ -379,6 +380,13 @@ QWidget* createRichEditWidget(Window& w, QWidget* parent) {
     edit->setHorizontalScrollBarPolicy((w.style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
                                                               : Qt::ScrollBarAlwaysOff);
     edit->setFocusPolicy(Qt::StrongFocus);
+    // Characters the font lacks are drawn as its empty box instead of from
+    // a fallback font. The console shows garbled receiver bytes (0x80-0xFF
+    // become U+FF80-U+FFFF), and the first of them would otherwise load a
+    // large CJK font (some 2.5 MB resident) to draw what is noise anyway.
+    QFont font = edit->font();
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoFontMerging));
+    edit->setFont(font);
     edit->document()->setDocumentMargin(2);
     auto control = std::make_unique<RichEditControl>(edit);
     if (!w.text.empty()) control->textChanged(w);
