@@ -155,6 +155,15 @@ BOOL SerialPort::read(void* buffer, DWORD count, DWORD* done) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         to = timeouts_;
+        // Bytes already read ahead answer the call at once when they are
+        // enough: all of them, or any when the time-outs ask for any (the
+        // reader takes one byte per call, so this is its usual path).
+        if (!closed_ && head_ != tail_ &&
+            (to.ReadIntervalTimeout == MAXDWORD || tail_ - head_ >= count)) {
+            got = takeLocked(out, count);
+            if (done) *done = got;
+            return TRUE;
+        }
     }
     bool anyBytes = to.ReadIntervalTimeout == MAXDWORD;
     int64_t total;
