@@ -384,8 +384,11 @@ QWidget* createRichEditWidget(Window& w, QWidget* parent) {
     // a fallback font. The console shows garbled receiver bytes (0x80-0xFF
     // become U+FF80-U+FFFF), and the first of them would otherwise load a
     // large CJK font (some 2.5 MB resident) to draw what is noise anyway.
+    // Receiver text needs no shaping (no ligatures, no kerning): skipping it
+    // makes laying out each arriving line cheaper.
     QFont font = edit->font();
-    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoFontMerging));
+    font.setStyleStrategy(
+        QFont::StyleStrategy(font.styleStrategy() | QFont::NoFontMerging | QFont::PreferNoShaping));
     edit->setFont(font);
     edit->document()->setDocumentMargin(2);
     auto control = std::make_unique<RichEditControl>(edit);
