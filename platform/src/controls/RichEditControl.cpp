@@ -25,8 +25,12 @@
 #include <QTimer>
 #include <cmath>
 #include <cstddef>
+#include <chrono>
 #include <cstring>
 #include <vector>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace winapi {
 
@@ -57,6 +61,21 @@ QString faceOf(const CHARFORMATW& cf) {
 }
 
 // The font family that shows a face: "System" is the layer's stand-in font.
+// A console that is cleared when full frees its whole document, text and
+// layouts, at once. The allocator keeps such freed pages mapped, scattered
+// between live blocks, so over hours the resident memory would creep up to
+// its high-water mark; this hands them back to the system, at most every
+// few seconds (it walks the heap).
+void returnFreedMemory() {
+#ifdef __GLIBC__
+    static std::chrono::steady_clock::time_point last{};
+    auto now = std::chrono::steady_clock::now();
+    if (now - last < std::chrono::seconds(5)) return;
+    last = now;
+    malloc_trim(0);
+#endif
+}
+
 QString familyFor(const QString& face, const QFont& standIn) {
     return face.compare(QStringLiteral("System"), Qt::CaseInsensitive) == 0 || face.isEmpty()
                ? standIn.family()
@@ -84,6 +103,7 @@ class RichEditControl : public Control {
         QSignalBlocker block(m_edit);
         QTextDocument* doc = m_edit->document();
         doc->clear();
+        returnFreedMemory();
         QTextCursor c(doc);
         if (!w.text.empty()) c.insertText(toQString(w.text), m_insert);
         m_edit->setTextCursor(c);
