@@ -1,14 +1,13 @@
 #include "core/Platform.h"
 
 #include "controls/Controls.h"
+#include "core/ClassicStyle.h"
 #include "core/Accessibility.h"
 #include "core/DialogTemplate.h"
 #include "core/Input.h"
 
 #include <QApplication>
 #include <QFont>
-#include <QStyle>
-#include <QStyleFactory>
 
 namespace winapi {
 
@@ -23,7 +22,7 @@ void initialize(int& argc, char** argv) {
         // Controls drawn the classic Windows way: flat bevels, no gradients.
         // It is also the cheapest style to paint, which counts for the
         // console's scroll bar, repainted as every received line moves it.
-        if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) app->setStyle(style);
+        app->setStyle(new ClassicStyle);
         app->setQuitOnLastWindowClosed(false);
     }
     static bool registered = false;
