@@ -156,14 +156,8 @@ LRESULT CALLBACK StreamProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 // message handled once, in order, with its own result, while Qt's events,
 // posted messages and timers still get their turn during the stream.
 TEST(Messaging, SendStreamIsServedInOrderWithoutStarvingTheLoop) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = StreamProc;
-    wc.hInstance = winapi::mainInstance();
-    wc.lpszClassName = u"StreamWindow";
-    RegisterClassExW(&wc);
-    HWND hwnd = CreateWindowExW(0, u"StreamWindow", u"s", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
-                                nullptr, winapi::mainInstance(), nullptr);
+    HWND hwnd =
+        testsupport::makeWindowOfClass(u"StreamWindow", StreamProc, WS_OVERLAPPED, 100, 100);
     ASSERT_NE(hwnd, nullptr);
     g_streamExpected = 0;
     g_streamOutOfOrder = 0;

@@ -4,7 +4,6 @@
 
 #include "TestSupport.h"
 #include "core/Window.h"
-#include "res/Resources.h"
 
 #include <QElapsedTimer>
 
@@ -31,14 +30,8 @@ LRESULT CALLBACK CountingPaintProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 } // namespace
 
 TEST(PaintPacing, StreamOfInvalidationsIsPaintedAtAFrameRateAndEndsPainted) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = CountingPaintProc;
-    wc.hInstance = winapi::mainInstance();
-    wc.lpszClassName = u"PacedWindow";
-    RegisterClassExW(&wc);
-    HWND hwnd = CreateWindowExW(0, u"PacedWindow", u"p", WS_OVERLAPPED | WS_CAPTION, 0, 0, 200, 150,
-                                nullptr, nullptr, winapi::mainInstance(), nullptr);
+    HWND hwnd = testsupport::makeWindowOfClass(u"PacedWindow", CountingPaintProc,
+                                               WS_OVERLAPPED | WS_CAPTION, 200, 150);
     ASSERT_NE(hwnd, nullptr);
     ShowWindow(hwnd, SW_SHOW);
     pumpMessages(100);

@@ -70,13 +70,9 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
             p.drawEllipse(box);
         }
     };
-    QString key = QStringLiteral("ellipse %1x%2 pen %3/%4/%5 brush %6")
-                      .arg(width)
-                      .arg(height)
-                      .arg(outlined ? pen->style : -1)
-                      .arg(w)
-                      .arg(outlined ? pen->color.rgba() : 0u)
-                      .arg(filled ? brush->color.rgba() : 0u);
+    const QString key = QString::asprintf(
+        "ellipse %dx%d pen %d/%d/%08x brush %08x", width, height, outlined ? pen->style : -1, w,
+        outlined ? pen->color.rgba() : 0u, filled ? brush->color.rgba() : 0u);
     QSize size(width + 2 * margin, height + 2 * margin);
     QPoint at(left - margin, top - margin);
     paintOn(*dc, [&](QPainter& p) { drawSprite(p, key, size, at, render); });
